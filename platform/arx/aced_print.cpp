@@ -1,0 +1,103 @@
+// The host's command-line printing and the UTF-8 conversions used at file and
+// terminal edges.
+#include "arx/aced_print.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cwchar>
+#include <vector>
+
+#include "arx/resbuf.h"
+
+namespace {
+AcedPrintSink& sink() {
+  static AcedPrintSink s;
+  return s;
+}
+}  // namespace
+
+AcedPrintSink acedSetPrintSink(AcedPrintSink newSink) {
+  AcedPrintSink old = sink();
+  sink() = std::move(newSink);
+  return old;
+}
+
+void acedPrintText(const std::wstring& text) {
+  if (sink()) {
+    sink()(text);
+    return;
+  }
+  std::string utf8 = acutWideToUtf8(text);
+  std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+  std::fflush(stdout);
+}
+
+int acutPrintf(const ACHAR* format, ...) {
+  if (format == nullptr) return 0;
+  std::vector<wchar_t> buf(256);
+  for (;;) {
+    va_list args;
+    va_start(args, format);
+    int n = std::vswprintf(buf.data(), buf.size(), format, args);
+    va_end(args);
+    if (n >= 0) {
+      std::wstring text(buf.data(), static_cast<size_t>(n));
+      acedPrintText(text);
+      return n;
+    }
+    // vswprintf answers -1 both for a short buffer and for a bad format; stop growing
+    // at a size no command-line message reaches.
+    if (buf.size() > (1u << 20)) return -1;
+    buf.resize(buf.size() * 4);
+  }
+}
+
+std::string acutWideToUtf8(const std::wstring& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (wchar_t wc : text) {
+    auto c = static_cast<char32_t>(wc);
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::wstring acutUtf8ToWide(const std::string& text) {
+  std::wstring out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    auto b = static_cast<unsigned char>(text[i]);
+    char32_t c;
+    size_t extra;
+    if (b < 0x80) { c = b; extra = 0; }
+    else if ((b & 0xE0) == 0xC0) { c = b & 0x1F; extra = 1; }
+    else if ((b & 0xF0) == 0xE0) { c = b & 0x0F; extra = 2; }
+    else if ((b & 0xF8) == 0xF0) { c = b & 0x07; extra = 3; }
+    else { out += L'\uFFFD'; ++i; continue; }
+    bool ok = true;
+    for (size_t k = 1; k <= extra; ++k) {
+      if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) { ok = false; break; }
+      c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    }
+    if (!ok) { out += L'\uFFFD'; ++i; continue; }
+    out += static_cast<wchar_t>(c);
+    i += extra + 1;
+  }
+  return out;
+}

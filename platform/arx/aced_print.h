@@ -1,0 +1,15 @@
+// Where the host's command-line output goes: standard output by default; tests and
+// the console host may redirect it to collect what a plug-in prints.
+#pragma once
+
+#include <functional>
+#include <string>
+
+using AcedPrintSink = std::function<void(const std::wstring&)>;
+// Sets the sink and answers the previous one; an empty sink restores standard output.
+AcedPrintSink acedSetPrintSink(AcedPrintSink sink);
+// Writes a text to the current sink as acutPrintf does.
+void acedPrintText(const std::wstring& text);
+// Converts between the wide texts of the host and UTF-8 at the edges.
+std::string acutWideToUtf8(const std::wstring& text);
+std::wstring acutUtf8ToWide(const std::string& text);

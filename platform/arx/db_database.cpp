@@ -1,0 +1,448 @@
+// The drawing database: handles and stubs, the standard tables and records, current
+// settings, the built-in linetype library, and undo through the undo filer.
+#include "arx/db_database.h"
+
+#include <cwchar>
+#include <set>
+
+#include "arx/dwg_filer_mem.h"
+
+ACRX_DEFINE_HOST_MEMBERS(AcDbDatabase)
+
+AcDbHostApplicationServices* acdbHostApplicationServices() {
+  static AcDbHostApplicationServices services;
+  return &services;
+}
+
+std::wstring AcDbHandle::text() const {
+  wchar_t buf[20];
+  std::swprintf(buf, 20, L"%llX", static_cast<unsigned long long>(value_));
+  return buf;
+}
+
+AcDbHandle AcDbHandle::fromText(const std::wstring& hex) {
+  if (hex.empty() || hex.size() > 16) return AcDbHandle();
+  std::uint64_t v = 0;
+  for (wchar_t c : hex) {
+    int d;
+    if (c >= L'0' && c <= L'9') d = c - L'0';
+    else if (c >= L'A' && c <= L'F') d = c - L'A' + 10;
+    else if (c >= L'a' && c <= L'f') d = c - L'a' + 10;
+    else return AcDbHandle();
+    v = (v << 4) | static_cast<std::uint64_t>(d);
+  }
+  return AcDbHandle(v);
+}
+
+// ---- undo ---------------------------------------------------------------------------
+
+// One object's state as the undo filer saw it. An object that did not exist yet is
+// recorded as erased with no data.
+struct UndoState {
+  AcDbStub* stub = nullptr;
+  bool erased = false;
+  bool hasData = false;
+  std::vector<unsigned char> data;
+};
+
+using UndoGroup = std::vector<UndoState>;
+
+class AcDbUndoHistory {
+ public:
+  std::deque<UndoGroup> done;
+  std::vector<UndoGroup> undone;
+  std::set<AcDbStub*> recordedInOpenGroup;
+  int depth = 0;
+  // Keeps the history to a size a long session can afford.
+  static constexpr size_t kMaxGroups = 200;
+
+  UndoGroup& groupForRecord() {
+    if (depth == 0) {
+      // A change outside any command is a command of its own.
+      done.emplace_back();
+      recordedInOpenGroup.clear();
+    }
+    return done.back();
+  }
+  void trim() {
+    while (done.size() > kMaxGroups) done.pop_front();
+  }
+};
+
+static UndoState captureState(AcDbStub* stub, AcDbDatabase* db) {
+  UndoState st;
+  st.stub = stub;
+  st.erased = stub->erased;
+  if (stub->object != nullptr) {
+    AcDbObject::HostAccess access(stub->object);
+    AcDbMemDwgFiler filer(AcDb::kUndoFiler, db);
+    if (stub->object->dwgOutFields(&filer) == Acad::eOk) {
+      st.hasData = true;
+      st.data = filer.takeBytes();
+    }
+  }
+  return st;
+}
+
+static Acad::ErrorStatus restoreState(const UndoState& st, AcDbDatabase* db) {
+  st.stub->erased = st.erased;
+  if (!st.hasData || st.stub->object == nullptr) return Acad::eOk;
+  AcDbObject::HostAccess access(st.stub->object);
+  AcDbMemDwgFiler filer(st.data, AcDb::kUndoFiler, db);
+  Acad::ErrorStatus es = st.stub->object->dwgInFields(&filer);
+  st.stub->object->recordGraphicsModified();
+  return es;
+}
+
+// Puts every object of a group back to its recorded state and answers the group of
+// the states it replaced, so that undo and redo are the same operation.
+static Acad::ErrorStatus swapGroup(UndoGroup& group, AcDbDatabase* db, UndoGroup& replaced) {
+  for (const UndoState& st : group)
+    if (st.stub->writer || st.stub->readers > 0) return Acad::eWasOpenForWrite;
+  replaced.clear();
+  for (auto it = group.rbegin(); it != group.rend(); ++it) {
+    replaced.push_back(captureState(it->stub, db));
+    Acad::ErrorStatus es = restoreState(*it, db);
+    if (es != Acad::eOk) return es;
+  }
+  return Acad::eOk;
+}
+
+void AcDbDatabase::beginUndoGroup() {
+  if (undo_->depth++ == 0) {
+    undo_->done.emplace_back();
+    undo_->recordedInOpenGroup.clear();
+  }
+}
+
+void AcDbDatabase::endUndoGroup() {
+  if (undo_->depth == 0) return;
+  if (--undo_->depth == 0) {
+    if (!undo_->done.empty() && undo_->done.back().empty()) undo_->done.pop_back();
+    undo_->recordedInOpenGroup.clear();
+    undo_->trim();
+  }
+}
+
+int AcDbDatabase::undoGroupCount() const {
+  int n = 0;
+  for (const UndoGroup& g : undo_->done)
+    if (!g.empty()) ++n;
+  return n;
+}
+
+Acad::ErrorStatus AcDbDatabase::undoGroup() {
+  while (!undo_->done.empty() && undo_->done.back().empty()) undo_->done.pop_back();
+  if (undo_->done.empty()) return Acad::eNothingToUndo;
+  UndoGroup replaced;
+  Acad::ErrorStatus es = swapGroup(undo_->done.back(), this, replaced);
+  if (es != Acad::eOk) return es;
+  undo_->done.pop_back();
+  undo_->undone.push_back(std::move(replaced));
+  undo_->recordedInOpenGroup.clear();
+  if (undo_->depth > 0) undo_->done.emplace_back();  // keep a group open for the command
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::redoGroup() {
+  if (undo_->undone.empty()) return Acad::eNothingToUndo;
+  UndoGroup replaced;
+  Acad::ErrorStatus es = swapGroup(undo_->undone.back(), this, replaced);
+  if (es != Acad::eOk) return es;
+  undo_->undone.pop_back();
+  // What redo replaced is the state undo goes back to; insert it below an open group.
+  auto pos = undo_->depth > 0 && !undo_->done.empty() ? undo_->done.end() - 1 : undo_->done.end();
+  undo_->done.insert(pos, std::move(replaced));
+  return Acad::eOk;
+}
+
+void AcDbDatabase::hostRecordBeforeWrite(AcDbStub* stub) {
+  if (undoDisabled_ || stub == nullptr) return;
+  if (undo_->depth > 0 && undo_->recordedInOpenGroup.count(stub)) return;
+  UndoState st = captureState(stub, this);
+  undo_->groupForRecord().push_back(std::move(st));
+  if (undo_->depth > 0) undo_->recordedInOpenGroup.insert(stub);
+  undo_->undone.clear();
+  if (undo_->depth == 0) undo_->trim();
+}
+
+void AcDbDatabase::hostRecordCreated(AcDbStub* stub) {
+  if (undoDisabled_ || stub == nullptr) return;
+  UndoState st;
+  st.stub = stub;
+  st.erased = true;
+  undo_->groupForRecord().push_back(std::move(st));
+  if (undo_->depth > 0) undo_->recordedInOpenGroup.insert(stub);
+  undo_->undone.clear();
+}
+
+// ---- objects and handles ------------------------------------------------------------
+
+AcDbDatabase::AcDbDatabase(bool buildDefault, bool) : undo_(std::make_unique<AcDbUndoHistory>()) {
+  if (buildDefault) {
+    undoDisabled_ = true;
+    buildDefaultDrawing();
+    undoDisabled_ = false;
+  }
+}
+
+AcDbDatabase::~AcDbDatabase() {
+  if (acdbHostApplicationServices()->workingDatabase() == this)
+    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+  hostClear();
+}
+
+void AcDbDatabase::hostClear() {
+  for (auto& [handle, stub] : stubs_) {
+    AcDbObject* obj = stub->object;
+    stub->object = nullptr;
+    delete obj;
+  }
+  stubs_.clear();
+  undo_ = std::make_unique<AcDbUndoHistory>();
+  handseed_ = AcDbHandle(1);
+  blockTable_ = layerTable_ = linetypeTable_ = textStyleTable_ = regAppTable_ = AcDbObjectId();
+  clayer_ = celtype_ = textstyle_ = layerZero_ = byLayer_ = byBlock_ = continuous_ = AcDbObjectId();
+}
+
+AcDbStub* AcDbDatabase::newStub(const AcDbHandle& handle) {
+  auto stub = std::make_unique<AcDbStub>();
+  stub->database = this;
+  stub->handle = handle;
+  AcDbStub* raw = stub.get();
+  stubs_[handle] = std::move(stub);
+  if (!(handle < handseed_)) handseed_ = AcDbHandle(handle.value() + 1);
+  return raw;
+}
+
+AcDbStub* AcDbDatabase::stubFor(const AcDbHandle& handle) const {
+  auto it = stubs_.find(handle);
+  return it == stubs_.end() ? nullptr : it->second.get();
+}
+
+std::vector<AcDbStub*> AcDbDatabase::stubs() const {
+  std::vector<AcDbStub*> out;
+  out.reserve(stubs_.size());
+  for (const auto& [handle, stub] : stubs_) out.push_back(stub.get());
+  return out;
+}
+
+Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* obj) {
+  if (obj == nullptr) return Acad::eNullObjectPointer;
+  if (!obj->objectId().isNull()) return Acad::eAlreadyInDb;
+  AcDbStub* stub = newStub(handseed_);
+  stub->object = obj;
+  stub->writer = true;
+  id = AcDbObjectId(stub);
+  obj->hostBind(id, true);
+  hostRecordCreated(stub);
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& id, bool createIfNotFound, const AcDbHandle& handle,
+                                                Adesk::UInt32) {
+  id.setNull();
+  if (handle.isNull()) return Acad::eNullHandle;
+  AcDbStub* stub = stubFor(handle);
+  if (stub == nullptr) {
+    if (!createIfNotFound) return Acad::eUnknownHandle;
+    stub = newStub(handle);
+  }
+  id = AcDbObjectId(stub);
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::hostAttachObject(AcDbStub* stub, AcDbObject* obj) {
+  if (stub == nullptr || obj == nullptr) return Acad::eNullObjectPointer;
+  if (stub->database != this) return Acad::eWrongDatabase;
+  if (stub->object != nullptr) return Acad::eHandleExists;
+  if (!obj->objectId().isNull()) return Acad::eAlreadyInDb;
+  stub->object = obj;
+  obj->hostBind(AcDbObjectId(stub), false);
+  return Acad::eOk;
+}
+
+void AcDbDatabase::hostSetTables(AcDbObjectId block, AcDbObjectId layer, AcDbObjectId linetype, AcDbObjectId style,
+                                 AcDbObjectId regapp) {
+  blockTable_ = block;
+  layerTable_ = layer;
+  linetypeTable_ = linetype;
+  textStyleTable_ = style;
+  regAppTable_ = regapp;
+}
+
+// ---- tables and records -------------------------------------------------------------
+
+template <typename Table>
+static Acad::ErrorStatus openTable(AcDbObjectId id, Table*& table, AcDb::OpenMode mode) {
+  table = nullptr;
+  if (id.isNull()) return Acad::eNullObjectId;
+  return acdbOpenObject(table, id, mode);
+}
+
+Acad::ErrorStatus AcDbDatabase::getBlockTable(AcDbBlockTable*& t, AcDb::OpenMode m) { return openTable(blockTable_, t, m); }
+Acad::ErrorStatus AcDbDatabase::getLayerTable(AcDbLayerTable*& t, AcDb::OpenMode m) { return openTable(layerTable_, t, m); }
+Acad::ErrorStatus AcDbDatabase::getLinetypeTable(AcDbLinetypeTable*& t, AcDb::OpenMode m) {
+  return openTable(linetypeTable_, t, m);
+}
+Acad::ErrorStatus AcDbDatabase::getTextStyleTable(AcDbTextStyleTable*& t, AcDb::OpenMode m) {
+  return openTable(textStyleTable_, t, m);
+}
+Acad::ErrorStatus AcDbDatabase::getRegAppTable(AcDbRegAppTable*& t, AcDb::OpenMode m) {
+  return openTable(regAppTable_, t, m);
+}
+
+// Finds a record by name without opening anything: the host reads its own tables.
+AcDbObjectId AcDbDatabase::findRecord(AcDbObjectId tableId, const ACHAR* name) const {
+  AcDbStub* s = tableId.stub();
+  auto* table = s ? AcDbSymbolTable::cast(s->object) : nullptr;
+  AcDbObjectId id;
+  if (table != nullptr) {
+    AcDbObject::HostAccess access(table);
+    table->getAt(name, id);
+  }
+  return id;
+}
+
+AcDbObjectId AcDbDatabase::modelSpaceId() const { return findRecord(blockTable_, ACDB_MODEL_SPACE); }
+
+template <typename Record>
+static bool isRecordOf(AcDbDatabase* db, AcDbObjectId id) {
+  return id.database() == db && !id.isNull() && id.stub()->object && Record::cast(id.stub()->object);
+}
+
+Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId id) {
+  if (!isRecordOf<AcDbLayerTableRecord>(this, id)) return Acad::eWrongObjectType;
+  clayer_ = id;
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::setCeltype(AcDbObjectId id) {
+  if (!isRecordOf<AcDbLinetypeTableRecord>(this, id)) return Acad::eWrongObjectType;
+  celtype_ = id;
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::setTextstyle(AcDbObjectId id) {
+  if (!isRecordOf<AcDbTextStyleTableRecord>(this, id)) return Acad::eWrongObjectType;
+  textstyle_ = id;
+  return Acad::eOk;
+}
+
+bool AcDbDatabase::hostResolveStandardRecords() {
+  layerZero_ = findRecord(layerTable_, L"0");
+  byLayer_ = findRecord(linetypeTable_, L"ByLayer");
+  byBlock_ = findRecord(linetypeTable_, L"ByBlock");
+  continuous_ = findRecord(linetypeTable_, L"Continuous");
+  AcDbObjectId standard = findRecord(textStyleTable_, L"Standard");
+  if (layerZero_.isNull() || byLayer_.isNull() || byBlock_.isNull() || continuous_.isNull() || standard.isNull() ||
+      modelSpaceId().isNull() || regAppTable_.isNull())
+    return false;
+  if (!isRecordOf<AcDbLayerTableRecord>(this, clayer_)) clayer_ = layerZero_;
+  if (!isRecordOf<AcDbLinetypeTableRecord>(this, celtype_)) celtype_ = byLayer_;
+  if (!isRecordOf<AcDbTextStyleTableRecord>(this, textstyle_)) textstyle_ = standard;
+  return true;
+}
+
+// Adds a new table object and closes it.
+template <typename Table>
+static AcDbObjectId addTable(AcDbDatabase* db) {
+  AcDbObjectId id;
+  auto* table = new Table();
+  db->addAcDbObject(id, table);
+  table->close();
+  return id;
+}
+
+// Adds a named record to a table; `setup` fills it in before it is closed.
+template <typename Record, typename Setup>
+static AcDbObjectId addRecord(AcDbObjectId tableId, const ACHAR* name, Setup setup) {
+  AcDbSymbolTable* table = nullptr;
+  AcDbObjectId id;
+  if (acdbOpenObject(table, tableId, AcDb::kForWrite) != Acad::eOk) return id;
+  auto* rec = new Record();
+  rec->setName(name);
+  setup(rec);
+  if (table->add(id, rec) == Acad::eOk)
+    rec->close();
+  else
+    delete rec;
+  table->close();
+  return id;
+}
+
+void AcDbDatabase::buildDefaultDrawing() {
+  blockTable_ = addTable<AcDbBlockTable>(this);
+  layerTable_ = addTable<AcDbLayerTable>(this);
+  linetypeTable_ = addTable<AcDbLinetypeTable>(this);
+  textStyleTable_ = addTable<AcDbTextStyleTable>(this);
+  regAppTable_ = addTable<AcDbRegAppTable>(this);
+  auto none = [](auto*) {};
+  addRecord<AcDbBlockTableRecord>(blockTable_, ACDB_MODEL_SPACE, none);
+  addRecord<AcDbBlockTableRecord>(blockTable_, ACDB_PAPER_SPACE, none);
+  byBlock_ = addRecord<AcDbLinetypeTableRecord>(linetypeTable_, L"ByBlock", none);
+  byLayer_ = addRecord<AcDbLinetypeTableRecord>(linetypeTable_, L"ByLayer", none);
+  continuous_ = addRecord<AcDbLinetypeTableRecord>(linetypeTable_, L"Continuous", [](AcDbLinetypeTableRecord* r) {
+    r->setComments(L"Solid line");
+  });
+  AcDbObjectId cont = continuous_;
+  layerZero_ = addRecord<AcDbLayerTableRecord>(layerTable_, L"0", [cont](AcDbLayerTableRecord* r) {
+    r->setLinetypeObjectId(cont);
+  });
+  textstyle_ = addRecord<AcDbTextStyleTableRecord>(textStyleTable_, L"Standard", none);
+  addRecord<AcDbRegAppTableRecord>(regAppTable_, L"ACAD", none);
+  clayer_ = layerZero_;
+  celtype_ = byLayer_;
+}
+
+// ---- linetype library ---------------------------------------------------------------
+
+namespace {
+struct LibraryLinetype {
+  const wchar_t* name;
+  const wchar_t* description;
+  std::vector<double> dashes;
+};
+
+// The host's own linetype library: dash lengths in drawing units, positive for a
+// dash, negative for a gap, 0 for a dot.
+const std::vector<LibraryLinetype>& linetypeLibrary() {
+  static const std::vector<LibraryLinetype> lib = {
+      {L"DASHED", L"Dashed __ __ __ __ __", {0.5, -0.25}},
+      {L"DASHED2", L"Dashed (.5x) _ _ _ _ _", {0.25, -0.125}},
+      {L"DASHEDX2", L"Dashed (2x) ____  ____", {1.0, -0.5}},
+      {L"HIDDEN", L"Hidden __ __ __ __ __", {0.25, -0.125}},
+      {L"HIDDEN2", L"Hidden (.5x) _ _ _ _ _", {0.125, -0.0625}},
+      {L"HIDDENX2", L"Hidden (2x) ____ ____", {0.5, -0.25}},
+      {L"CENTER", L"Center ____ _ ____ _ ____", {1.25, -0.25, 0.25, -0.25}},
+      {L"CENTER2", L"Center (.5x) ___ _ ___ _", {0.75, -0.125, 0.125, -0.125}},
+      {L"PHANTOM", L"Phantom ____ _ _ ____ _ _", {1.25, -0.25, 0.25, -0.25, 0.25, -0.25}},
+      {L"DOT", L"Dot . . . . . . . .", {0.0, -0.25}},
+      {L"DASHDOT", L"Dash dot __ . __ . __", {0.5, -0.25, 0.0, -0.25}},
+      {L"DIVIDE", L"Divide ____ . . ____ . .", {0.5, -0.25, 0.0, -0.25, 0.0, -0.25}},
+      {L"BORDER", L"Border __ __ . __ __ .", {0.5, -0.25, 0.5, -0.25, 0.0, -0.25}},
+  };
+  return lib;
+}
+}  // namespace
+
+Acad::ErrorStatus AcDbDatabase::loadLineTypeFile(const ACHAR* linetypeName, const ACHAR*) {
+  if (linetypeName == nullptr) return Acad::eInvalidInput;
+  bool all = std::wcscmp(linetypeName, L"*") == 0;
+  bool found = false;
+  for (const LibraryLinetype& lt : linetypeLibrary()) {
+    if (!all && wcscasecmp(lt.name, linetypeName) != 0) continue;
+    found = true;
+    if (!findRecord(linetypeTable_, lt.name).isNull()) {
+      if (!all) return Acad::eDuplicateKey;
+      continue;
+    }
+    AcDbObjectId id = addRecord<AcDbLinetypeTableRecord>(linetypeTable_, lt.name, [&lt](AcDbLinetypeTableRecord* r) {
+      r->setComments(lt.description);
+      r->setNumDashes(static_cast<int>(lt.dashes.size()));
+      for (size_t i = 0; i < lt.dashes.size(); ++i) r->setDashLengthAt(static_cast<int>(i), lt.dashes[i]);
+    });
+    if (id.isNull()) return Acad::eInvalidInput;
+  }
+  return found ? Acad::eOk : Acad::eKeyNotFound;
+}

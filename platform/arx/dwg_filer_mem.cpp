@@ -1,0 +1,239 @@
+// The binary filer over a byte buffer: tagged items, sticky errors, and references
+// kept as handles in files and as ids in copies and undo records.
+#include "arx/dwg_filer_mem.h"
+
+#include <cstring>
+
+#include "arx/db_database.h"
+
+ACRX_DEFINE_HOST_MEMBERS(AcDbDwgFiler)
+ACRX_DEFINE_HOST_MEMBERS(AcDbMemDwgFiler)
+
+AcDbMemDwgFiler::AcDbMemDwgFiler(AcDb::FilerType type, AcDbDatabase* db) : type_(type), db_(db) {}
+
+AcDbMemDwgFiler::AcDbMemDwgFiler(std::vector<unsigned char> bytes, AcDb::FilerType type, AcDbDatabase* db)
+    : buf_(std::move(bytes)), type_(type), db_(db) {}
+
+Acad::ErrorStatus AcDbMemDwgFiler::put(ItemKind kind, const void* data, size_t size) {
+  if (status_ != Acad::eOk) return status_;
+  buf_.push_back(kind);
+  const auto* p = static_cast<const unsigned char*>(data);
+  buf_.insert(buf_.end(), p, p + size);
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::take(ItemKind kind, void* data, size_t size) {
+  if (status_ != Acad::eOk) return status_;
+  if (pos_ >= buf_.size() || buf_.size() - pos_ < size + 1) {
+    status_ = Acad::eEndOfFile;
+    return status_;
+  }
+  if (buf_[pos_] != kind) {
+    status_ = Acad::eWrongItemKind;
+    return status_;
+  }
+  std::memcpy(data, buf_.data() + pos_ + 1, size);
+  pos_ += size + 1;
+  return Acad::eOk;
+}
+
+// Reads and writes of plain values: each is one tagged item of the value's size.
+#define OV_MEM_FILER_VALUE(NAME, TYPE, KIND)                                            \
+  Acad::ErrorStatus AcDbMemDwgFiler::read##NAME(TYPE* v) { return take(KIND, v, sizeof(TYPE)); } \
+  Acad::ErrorStatus AcDbMemDwgFiler::write##NAME(TYPE v) { return put(KIND, &v, sizeof(TYPE)); }
+
+OV_MEM_FILER_VALUE(Int8, Adesk::Int8, kInt8)
+OV_MEM_FILER_VALUE(Int16, Adesk::Int16, kInt16)
+OV_MEM_FILER_VALUE(Int32, Adesk::Int32, kInt32)
+OV_MEM_FILER_VALUE(Int64, Adesk::Int64, kInt64)
+OV_MEM_FILER_VALUE(UInt8, Adesk::UInt8, kUInt8)
+OV_MEM_FILER_VALUE(UInt16, Adesk::UInt16, kUInt16)
+OV_MEM_FILER_VALUE(UInt32, Adesk::UInt32, kUInt32)
+OV_MEM_FILER_VALUE(Double, double, kDouble)
+#undef OV_MEM_FILER_VALUE
+
+Acad::ErrorStatus AcDbMemDwgFiler::readBool(bool* v) {
+  unsigned char b = 0;
+  Acad::ErrorStatus es = take(kBool, &b, 1);
+  if (es == Acad::eOk) *v = b != 0;
+  return es;
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::writeBool(bool v) {
+  unsigned char b = v ? 1 : 0;
+  return put(kBool, &b, 1);
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::readPoint2d(AcGePoint2d* v) {
+  double d[2];
+  Acad::ErrorStatus es = take(kPoint2d, d, sizeof d);
+  if (es == Acad::eOk) v->set(d[0], d[1]);
+  return es;
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::writePoint2d(const AcGePoint2d& v) {
+  double d[2] = {v.x, v.y};
+  return put(kPoint2d, d, sizeof d);
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::readPoint3d(AcGePoint3d* v) {
+  double d[3];
+  Acad::ErrorStatus es = take(kPoint3d, d, sizeof d);
+  if (es == Acad::eOk) v->set(d[0], d[1], d[2]);
+  return es;
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::writePoint3d(const AcGePoint3d& v) {
+  double d[3] = {v.x, v.y, v.z};
+  return put(kPoint3d, d, sizeof d);
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::readVector3d(AcGeVector3d* v) {
+  double d[3];
+  Acad::ErrorStatus es = take(kVector3d, d, sizeof d);
+  if (es == Acad::eOk) *v = AcGeVector3d(d[0], d[1], d[2]);
+  return es;
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::writeVector3d(const AcGeVector3d& v) {
+  double d[3] = {v.x, v.y, v.z};
+  return put(kVector3d, d, sizeof d);
+}
+
+// Texts are stored as a UTF-32 length-prefixed run so that every wide character
+// survives unchanged.
+Acad::ErrorStatus AcDbMemDwgFiler::writeString(const ACHAR* v) {
+  if (status_ != Acad::eOk) return status_;
+  if (v == nullptr) v = L"";
+  auto n = static_cast<Adesk::UInt32>(std::wcslen(v));
+  buf_.push_back(kString);
+  const auto* pn = reinterpret_cast<const unsigned char*>(&n);
+  buf_.insert(buf_.end(), pn, pn + sizeof n);
+  for (Adesk::UInt32 i = 0; i < n; ++i) {
+    auto c = static_cast<std::uint32_t>(v[i]);
+    const auto* pc = reinterpret_cast<const unsigned char*>(&c);
+    buf_.insert(buf_.end(), pc, pc + sizeof c);
+  }
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::readString(std::wstring& v) {
+  if (status_ != Acad::eOk) return status_;
+  Adesk::UInt32 n = 0;
+  if (pos_ >= buf_.size() || buf_.size() - pos_ < 1 + sizeof n) {
+    status_ = Acad::eEndOfFile;
+    return status_;
+  }
+  if (buf_[pos_] != kString) {
+    status_ = Acad::eWrongItemKind;
+    return status_;
+  }
+  std::memcpy(&n, buf_.data() + pos_ + 1, sizeof n);
+  size_t start = pos_ + 1 + sizeof n;
+  if ((buf_.size() - start) / 4 < n) {
+    status_ = Acad::eEndOfFile;
+    return status_;
+  }
+  std::wstring s(n, L'\0');
+  for (Adesk::UInt32 i = 0; i < n; ++i) {
+    std::uint32_t c;
+    std::memcpy(&c, buf_.data() + start + 4 * i, 4);
+    s[i] = static_cast<wchar_t>(c);
+  }
+  pos_ = start + 4 * static_cast<size_t>(n);
+  v = std::move(s);
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::readString(ACHAR** v) {
+  std::wstring s;
+  Acad::ErrorStatus es = readString(s);
+  if (es == Acad::eOk) *v = acutNewString(s.c_str());
+  return es;
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::writeBytes(const void* buffer, Adesk::UInt32 size) {
+  if (status_ != Acad::eOk) return status_;
+  buf_.push_back(kBytes);
+  const auto* pn = reinterpret_cast<const unsigned char*>(&size);
+  buf_.insert(buf_.end(), pn, pn + sizeof size);
+  const auto* p = static_cast<const unsigned char*>(buffer);
+  buf_.insert(buf_.end(), p, p + size);
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::readBytes(void* buffer, Adesk::UInt32 size) {
+  if (status_ != Acad::eOk) return status_;
+  Adesk::UInt32 n = 0;
+  if (pos_ >= buf_.size() || buf_.size() - pos_ < 1 + sizeof n) {
+    status_ = Acad::eEndOfFile;
+    return status_;
+  }
+  if (buf_[pos_] != kBytes) {
+    status_ = Acad::eWrongItemKind;
+    return status_;
+  }
+  std::memcpy(&n, buf_.data() + pos_ + 1, sizeof n);
+  size_t start = pos_ + 1 + sizeof n;
+  if (n != size) {
+    status_ = Acad::eWrongItemKind;
+    return status_;
+  }
+  if (buf_.size() - start < n) {
+    status_ = Acad::eEndOfFile;
+    return status_;
+  }
+  std::memcpy(buffer, buf_.data() + start, n);
+  pos_ = start + n;
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::readAcDbHandle(AcDbHandle* v) {
+  std::uint64_t h = 0;
+  Acad::ErrorStatus es = take(kHandle, &h, sizeof h);
+  if (es == Acad::eOk) *v = AcDbHandle(h);
+  return es;
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::writeAcDbHandle(const AcDbHandle& v) {
+  std::uint64_t h = v.value();
+  return put(kHandle, &h, sizeof h);
+}
+
+// A file keeps the handle, which is what survives a save; copies and undo records
+// live in this process and keep the id itself, so that they work for objects that are
+// in no database (an embedded label) and across databases.
+Acad::ErrorStatus AcDbMemDwgFiler::putId(ItemKind kind, const AcDbObjectId& id) {
+  std::uint64_t v = type_ == AcDb::kFileFiler ? id.handle().value()
+                                              : static_cast<std::uint64_t>(id.asOldId());
+  return put(kind, &v, sizeof v);
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::takeId(ItemKind kind, AcDbObjectId* id) {
+  std::uint64_t v = 0;
+  Acad::ErrorStatus es = take(kind, &v, sizeof v);
+  if (es != Acad::eOk) return es;
+  id->setNull();
+  if (type_ != AcDb::kFileFiler) {
+    id->setFromOldId(static_cast<std::intptr_t>(v));
+    return Acad::eOk;
+  }
+  if (v == 0) return Acad::eOk;
+  if (db_ == nullptr) return Acad::eUnknownHandle;
+  // An unknown handle is answered but not kept as the filer's status: readers may
+  // accept it and go on.
+  AcDbObjectId found;
+  if (db_->getAcDbObjectId(found, false, AcDbHandle(v)) != Acad::eOk) return Acad::eUnknownHandle;
+  *id = found;
+  return Acad::eOk;
+}
+
+#define OV_MEM_FILER_ID(NAME, TYPE, KIND)                                                          \
+  Acad::ErrorStatus AcDbMemDwgFiler::read##NAME(TYPE* id) { return takeId(KIND, id); }             \
+  Acad::ErrorStatus AcDbMemDwgFiler::write##NAME(const TYPE& id) { return putId(KIND, id); }
+
+OV_MEM_FILER_ID(HardPointerId, AcDbHardPointerId, kHardPointer)
+OV_MEM_FILER_ID(SoftPointerId, AcDbSoftPointerId, kSoftPointer)
+OV_MEM_FILER_ID(HardOwnershipId, AcDbHardOwnershipId, kHardOwnership)
+OV_MEM_FILER_ID(SoftOwnershipId, AcDbSoftOwnershipId, kSoftOwnership)
+#undef OV_MEM_FILER_ID
