@@ -2,17 +2,24 @@
 // host's default answers for the editing operations, and the default curve answers.
 #include "arx/db_entity.h"
 
+#include <cmath>
 #include <cwchar>
 
+#include "arx/curve_geometry.h"
 #include "arx/db_database.h"
 #include "arx/db_symtab.h"
 
 ACRX_DEFINE_HOST_MEMBERS(AcDbEntity)
 ACRX_DEFINE_HOST_MEMBERS(AcDbCurve)
 
-// Intersections of the host's plain curves, written with the geometry of the curves.
-Acad::ErrorStatus hostIntersectEntities(const AcDbEntity* a, const AcDbEntity* b, AcDb::Intersect type,
-                                        const AcGePlane* projPlane, AcGePoint3dArray& points);
+
+bool AcDb::isValidLineWeight(int w) {
+  static const int kWeights[] = {0, 5, 9, 13, 15, 18, 20, 25, 30, 35, 40, 50, 53, 60, 70, 80, 90, 100,
+                                 106, 120, 140, 158, 200, 211, -1, -2, -3};
+  for (int k : kWeights)
+    if (k == w) return true;
+  return false;
+}
 
 // ---- colours and extents ---------------------------------------------------------
 
@@ -146,6 +153,7 @@ Acad::ErrorStatus AcDbEntity::setColor(const AcCmColor& color, bool) {
 
 Acad::ErrorStatus AcDbEntity::setLineWeight(AcDb::LineWeight weight, bool) {
   if (!isWriteEnabled()) return Acad::eWasNotOpenForWrite;
+  if (!AcDb::isValidLineWeight(weight)) return Acad::eInvalidInput;
   lineWeight_ = weight;
   return Acad::eOk;
 }
@@ -296,8 +304,9 @@ Acad::ErrorStatus AcDbEntity::dwgInFields(AcDbDwgFiler* filer) {
     color_.setRGB(r, g, b);
   else if (color_.setColorIndex(index) != Acad::eOk)
     return Acad::eInvalidInput;
+  if (!AcDb::isValidLineWeight(weight)) return Acad::eInvalidInput;
   lineWeight_ = static_cast<AcDb::LineWeight>(weight);
-  linetypeScale_ = scale > 0 ? scale : 1.0;
+  linetypeScale_ = scale > 0 && std::isfinite(scale) ? scale : 1.0;
   return filer->filerStatus();
 }
 

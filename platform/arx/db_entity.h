@@ -26,6 +26,8 @@ enum LineWeight : int {
   kLnWt106 = 106, kLnWt120 = 120, kLnWt140 = 140, kLnWt158 = 158, kLnWt200 = 200, kLnWt211 = 211,
   kLnWtByLayer = -1, kLnWtByBlock = -2, kLnWtByLwDefault = -3,
 };
+// True for the weights the host knows (the named ones and the three special ones).
+bool isValidLineWeight(int weight);
 }  // namespace AcDb
 
 // A colour: an index of the host's 256-colour palette (0 by block, 256 by layer) or a

@@ -2,6 +2,7 @@
 // data, the base filing and copying through the copy filer.
 #include "arx/db_object.h"
 
+#include <cmath>
 #include <cstring>
 #include <cwchar>
 #include <memory>
@@ -261,6 +262,12 @@ static Acad::ErrorStatus readXDataItem(AcDbDwgFiler* f, resbuf*& out) {
     default: return Acad::eInvalidInput;
   }
   if (es != Acad::eOk) return es;
+  // A value no writer can write back (not a number, infinite) is damage, not data.
+  RbValueKind kind = acutRbValueKind(code);
+  if ((kind == RbValueKind::kReal && !std::isfinite(rb->resval.rreal)) ||
+      (kind == RbValueKind::kPoint && !(std::isfinite(rb->resval.rpoint[0]) && std::isfinite(rb->resval.rpoint[1]) &&
+                                        std::isfinite(rb->resval.rpoint[2]))))
+    return Acad::eInvalidInput;
   out = rb.release();
   return Acad::eOk;
 }
@@ -347,3 +354,4 @@ Acad::ErrorStatus AcDbObject::copyFrom(const AcRxObject* other) {
   filer.rewind();
   return dwgInFields(&filer);
 }
+const AcDbObjectId AcDbObjectId::kNull;

@@ -58,9 +58,11 @@ Acad::ErrorStatus AcDbSymbolTableRecord::setName(const ACHAR* name) {
   if (!validSymbolName(name)) return Acad::eInvalidSymbolTableName;
   // Within a table a name is unique.
   if (AcDbStub* owner = ownerId().stub(); owner && owner->object) {
-    auto* table = AcDbSymbolTable::cast(owner->object);
-    AcDbObjectId other;
-    if (table && table->getAt(name, other) == Acad::eOk && other != objectId()) return Acad::eDuplicateKey;
+    if (auto* table = AcDbSymbolTable::cast(owner->object)) {
+      AcDbObject::HostAccess access(table);  // the table need not be open for a rename
+      AcDbObjectId other;
+      if (table->getAt(name, other) == Acad::eOk && other != objectId()) return Acad::eDuplicateKey;
+    }
   }
   name_ = name;
   return Acad::eOk;
@@ -293,6 +295,7 @@ void AcDbLayerTableRecord::setLinetypeObjectId(AcDbObjectId id) {
 
 Acad::ErrorStatus AcDbLayerTableRecord::setLineWeight(AcDb::LineWeight w) {
   if (!isWriteEnabled()) return Acad::eWasNotOpenForWrite;
+  if (!AcDb::isValidLineWeight(w)) return Acad::eInvalidInput;
   lineWeight_ = w;
   return Acad::eOk;
 }
@@ -366,6 +369,7 @@ Acad::ErrorStatus AcDbLayerTableRecord::dwgInFields(AcDbDwgFiler* filer) {
       (es = filer->readString(plotStyle_)) != Acad::eOk || (es = filer->readBool(&locked_)) != Acad::eOk ||
       (es = filer->readBool(&off_)) != Acad::eOk || (es = filer->readBool(&frozen_)) != Acad::eOk)
     return es;
+  if (!AcDb::isValidLineWeight(weight)) return Acad::eInvalidInput;
   color_ = AcCmColor();
   if (rgb)
     color_.setRGB(r, g, b);

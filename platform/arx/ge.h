@@ -201,9 +201,14 @@ class AcGeVector3d {
   AcGeVector3d crossProduct(const AcGeVector3d& v) const {
     return {y * v.z - z * v.y, z * v.x - x * v.z, x * v.y - y * v.x};
   }
+  // The unit vector; a zero or non-finite vector answers the zero vector. Scaling by
+  // the largest component first keeps huge components from overflowing the length.
   AcGeVector3d normal() const {
-    double l = length();
-    return l > 0 ? AcGeVector3d(x / l, y / l, z / l) : AcGeVector3d();
+    double m = std::fmax(std::fabs(x), std::fmax(std::fabs(y), std::fabs(z)));
+    if (!(m > 0) || !std::isfinite(m)) return AcGeVector3d();
+    AcGeVector3d s(x / m, y / m, z / m);
+    double l = s.length();
+    return AcGeVector3d(s.x / l, s.y / l, s.z / l);
   }
   AcGeVector3d& normalize() { *this = normal(); return *this; }
   bool isZeroLength(const AcGeTol& tol = AcGeContext::gTol) const { return length() <= tol.equalVector(); }

@@ -75,8 +75,9 @@ TEST(ObjectLifeCycle, OpenModesExcludeEachOtherWithStatuses) {
   AcDbLine* w = nullptr;
   EXPECT_EQ(acdbOpenObject(w, id, AcDb::kForWrite), Acad::eWasOpenForRead);
   EXPECT_EQ(w, nullptr);
-  // A reader cannot change the object: the host refuses loudly.
-  EXPECT_THROW(r1->setStartPoint(AcGePoint3d(5, 5, 5)), AcDbOpenStateError);
+  // A reader cannot change the object.
+  EXPECT_EQ(r1->setStartPoint(AcGePoint3d(5, 5, 5)), Acad::eWasNotOpenForWrite);
+  EXPECT_EQ(r1->startPoint(), AcGePoint3d(0, 0, 0));
   r1->close();
   EXPECT_EQ(r2->upgradeOpen(), Acad::eOk);  // the only reader may upgrade
   EXPECT_EQ(acdbOpenObject(r1, id, AcDb::kForRead), Acad::eWasOpenForWrite);
