@@ -155,7 +155,8 @@ Acad::ErrorStatus AcDb2dPolyline::dwgInFields(AcDbDwgFiler* filer) {
   double z = 0;
   es << filer->readInt32(&type) << filer->readBool(&closed) << filer->readDouble(&z) << filer->readInt32(&count);
   if (!es.ok()) return es.status();
-  if (count < 0 || !supportedType(static_cast<AcDb::Poly2dType>(type))) return Acad::eInvalidInput;
+  // Compared as a number first: casting a value outside the enumeration is undefined.
+  if (count < 0 || (type != AcDb::k2dSimplePoly && type != AcDb::k2dFitCurvePoly)) return Acad::eInvalidInput;
   // No room is made in advance: a corrupt count runs out of items, not of memory.
   std::vector<AcGePoint2d> verts;
   for (Adesk::Int32 i = 0; i < count && es.ok(); ++i) {
