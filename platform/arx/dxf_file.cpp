@@ -1,5 +1,6 @@
 // AcDbDatabase::dxfIn and dxfOut: DXF files on disk over the text forms of
 // dxf_in.cpp and dxf_out.cpp.
+#include "arx/file_replace.h"
 #include "arx/dxf_file.h"
 
 #include <cstdio>
@@ -12,25 +13,8 @@ namespace {
 
 std::wstring quoted(const ACHAR* fileName) { return std::wstring(L"\"") + fileName + L"\""; }
 
-// Writes beside the target first and renames, so that a failed export never leaves a
-// half-written file where a good one was.
 Acad::ErrorStatus writeReplacing(const std::string& path, const std::string& text, std::wstring& error) {
-  std::string temp = path + ".writing";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (!out || !out.flush()) {
-      std::remove(temp.c_str());
-      error = L"cannot write the file";
-      return Acad::eFileAccessErr;
-    }
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    error = L"cannot replace the file";
-    return Acad::eFileAccessErr;
-  }
-  return Acad::eOk;
+  return acdbWriteFileReplacing(path, text.data(), text.size(), error);
 }
 
 }  // namespace

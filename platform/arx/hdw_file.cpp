@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "arx/file_replace.h"
 #include "arx/aced_print.h"
 #include "arx/db_database.h"
 #include "arx/db_proxy.h"
@@ -112,26 +113,9 @@ class HdwWriter {
   std::map<std::wstring, std::uint32_t> indexes_;
 };
 
-// Writes beside the target first and renames, so that a failed save never leaves a
-// half-written drawing where the good one was.
 Acad::ErrorStatus writeFileReplacing(const std::string& path, const std::vector<unsigned char>& bytes,
                                      std::wstring& error) {
-  std::string temp = path + ".saving";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (out) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out || !out.flush()) {
-      std::remove(temp.c_str());
-      error = L"cannot write the file";
-      return Acad::eFileAccessErr;
-    }
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    error = L"cannot replace the file";
-    return Acad::eFileAccessErr;
-  }
-  return Acad::eOk;
+  return acdbWriteFileReplacing(path, bytes.data(), bytes.size(), error, ".saving");
 }
 
 // ---- reading ------------------------------------------------------------------------
