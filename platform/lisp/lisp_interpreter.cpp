@@ -10,6 +10,7 @@
 #include "arx/aced_print.h"
 #include "lisp/lisp_bridge.h"
 #include "lisp/lisp_builtins.h"
+#include "lisp/lisp_host_program.h"
 #include "lisp/lisp_printer.h"
 #include "lisp/lisp_reader.h"
 
@@ -77,6 +78,7 @@ LispInterpreter::LispInterpreter() {
   lispDefineTextBuiltins(*this);
   lispDefineDataBuiltins(*this);
   lispDefineGeometryBuiltins(*this);
+  lispDefineHostProgram(*this);
 }
 
 LispInterpreter::~LispInterpreter() {
