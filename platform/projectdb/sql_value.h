@@ -1,0 +1,33 @@
+// One SQLite value held outside a statement, and its conversions to and from VARIANT.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "com/variant.h"
+
+struct sqlite3_stmt;
+
+// A value with SQLite's storage class: null, integer, real, text (UTF-8) or blob.
+struct SqlValue {
+  enum class Kind { Null, Integer, Real, Text, Blob };
+  Kind kind = Kind::Null;
+  std::int64_t integer = 0;
+  double real = 0;
+  std::string bytes;  // text or blob
+
+  bool isNull() const { return kind == Kind::Null; }
+};
+
+SqlValue sqlValueFromColumn(sqlite3_stmt* statement, int column);
+int bindSqlValue(sqlite3_stmt* statement, int parameter, const SqlValue& value);
+
+// What a VARIANT stores as: VT_EMPTY and VT_NULL are NULL, VT_BOOL the integers -1/0
+// (how booleans are kept), the other numbers integer or real, VT_BSTR text.
+// False for a kind the database cannot hold (arrays, errors).
+bool sqlValueFromVariant(const VARIANT& v, SqlValue& out);
+
+// What a stored value is handed out as, into `out` (cleared first): NULL VT_NULL,
+// integers VT_I4 (VT_R8 when they do not fit 32 bits), reals VT_R8, texts and blobs
+// VT_BSTR. Booleans are integers -1/0 and so arrive as VT_I4.
+HRESULT variantFromSqlValue(const SqlValue& value, VARIANT& out);
