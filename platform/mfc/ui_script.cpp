@@ -1,0 +1,135 @@
+// Parsing answer files and answering dialogs from them.
+#include "mfc/ui_script.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "arx/aced_print.h"
+#include "mfc/message_box.h"
+#include "win/win_text.h"
+
+namespace {
+
+std::wstring trim(const std::wstring& text) {
+  const auto first = text.find_first_not_of(L" \t\r");
+  if (first == std::wstring::npos) return L"";
+  const auto last = text.find_last_not_of(L" \t\r");
+  return text.substr(first, last - first + 1);
+}
+
+// Checks one answer; answers an empty text when it is good, else what is wrong.
+std::wstring checkEntry(const UiScriptEntry& entry) {
+  if (entry.action == L"messagebox") {
+    if (uiAnswerFromName(entry.argument) != 0) return L"";
+    return L"\"" + entry.argument +
+           L"\" is not a message box answer (OK, Cancel, Yes, No, Abort, Retry, Ignore, Try Again, Continue)";
+  }
+  if (entry.action == L"file")
+    return entry.argument.empty() ? L"a file answer needs a path (file-cancel cancels the dialog)" : L"";
+  if (entry.action == L"file-cancel")
+    return entry.argument.empty() ? L"" : L"file-cancel takes nothing after it";
+  return L"unknown answer \"" + entry.action + L"\" (expected messagebox, file or file-cancel)";
+}
+
+std::unique_ptr<ScriptedUiDriver>& installedDriver() {
+  static std::unique_ptr<ScriptedUiDriver> driver;
+  return driver;
+}
+
+}  // namespace
+
+std::unique_ptr<ScriptedUiDriver> ScriptedUiDriver::fromText(const std::string& utf8, const std::string& sourceName,
+                                                             std::wstring& error) {
+  std::wstring text = acutUtf8ToWide(utf8);
+  if (!text.empty() && text[0] == L'\uFEFF') text.erase(0, 1);
+  std::vector<UiScriptEntry> entries;
+  int lineNumber = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(L'\n', start);
+    if (end == std::wstring::npos) end = text.size();
+    const std::wstring line = trim(text.substr(start, end - start));
+    start = end + 1;
+    ++lineNumber;
+    if (line.empty() || line[0] == L'#') continue;
+    const std::size_t blank = line.find_first_of(L" \t");
+    UiScriptEntry entry;
+    entry.action = line.substr(0, blank);
+    std::transform(entry.action.begin(), entry.action.end(), entry.action.begin(),
+                   [](wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; });
+    entry.argument = blank == std::wstring::npos ? L"" : trim(line.substr(blank));
+    entry.line = lineNumber;
+    const std::wstring problem = checkEntry(entry);
+    if (!problem.empty()) {
+      error = acutUtf8ToWide(sourceName) + L":" + std::to_wstring(lineNumber) + L": " + problem;
+      return nullptr;
+    }
+    entries.push_back(entry);
+  }
+  const std::string shortName = std::filesystem::path(sourceName).filename().string();
+  return std::unique_ptr<ScriptedUiDriver>(new ScriptedUiDriver(std::move(entries), acutUtf8ToWide(shortName)));
+}
+
+std::unique_ptr<ScriptedUiDriver> ScriptedUiDriver::fromFile(const std::string& path, std::wstring& error) {
+  std::ifstream in(path, std::ios::binary);
+  std::error_code ec;
+  if (!in || std::filesystem::is_directory(path, ec)) {
+    error = L"cannot read the answer file " + acutUtf8ToWide(path);
+    return nullptr;
+  }
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return fromText(text, path, error);
+}
+
+const UiScriptEntry* ScriptedUiDriver::take(const std::vector<std::wstring>& actions, const std::wstring& what,
+                                            std::wstring& why) {
+  if (next_ >= entries_.size()) {
+    why = L"no answers left in " + sourceName_;
+    return nullptr;
+  }
+  const UiScriptEntry& entry = entries_[next_];
+  if (std::find(actions.begin(), actions.end(), entry.action) == actions.end()) {
+    why = L"line " + std::to_wstring(entry.line) + L" of " + sourceName_ + L" is not an answer to " + what;
+    return nullptr;
+  }
+  ++next_;
+  return &entry;
+}
+
+int ScriptedUiDriver::messageBox(const std::wstring& title, const std::wstring& text, UiIcon /*icon*/,
+                                 const std::vector<int>& buttons, int defaultAnswer) {
+  std::wstring why;
+  int answer = defaultAnswer;
+  if (const UiScriptEntry* entry = take({L"messagebox"}, L"a message box", why)) {
+    const int wanted = uiAnswerFromName(entry->argument);
+    if (std::find(buttons.begin(), buttons.end(), wanted) != buttons.end())
+      answer = wanted;
+    else
+      why = L"line " + std::to_wstring(entry->line) + L" of " + sourceName_ + L" answers " + uiAnswerName(wanted) +
+            L", which this box does not offer";
+  }
+  acedPrintText(uiMessageBoxLine(title, text) + uiAnswerLine(uiAnswerName(answer), why.empty() ? L"" : L"default; " + why));
+  return answer;
+}
+
+std::optional<std::wstring> ScriptedUiDriver::pickFile(const std::wstring& title, const std::wstring& filter,
+                                                       const std::wstring& folder, const std::wstring& fileName) {
+  std::wstring why;
+  std::optional<std::wstring> chosen;
+  if (const UiScriptEntry* entry = take({L"file", L"file-cancel"}, L"a file dialog", why)) {
+    if (entry->action == L"file") chosen = entry->argument;
+  }
+  acedPrintText(uiFileDialogLine(title, filter, folder, fileName) +
+                uiAnswerLine(chosen ? *chosen : L"Cancel", why.empty() ? L"" : L"default; " + why));
+  return chosen;
+}
+
+bool installScriptedUiDriver(const std::string& path, std::wstring& error) {
+  std::unique_ptr<ScriptedUiDriver> driver = ScriptedUiDriver::fromFile(path, error);
+  if (!driver) return false;
+  setUiDriver(driver.get());
+  installedDriver() = std::move(driver);  // the one installed before is no longer current
+  return true;
+}
