@@ -1,0 +1,207 @@
+// A ProjectDatabase that records the calls and name/value pairs the record classes send
+// and answers what the test sets up; the other tests run against the real component.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "com/safearray.h"
+#include "projectdb/project_database.h"
+
+using SentPairs = std::vector<std::pair<std::wstring, _variant_t>>;
+
+// "I4:5", "BSTR:x", "NULL", "BOOL:-1" ...: a value with its kind, for comparing calls.
+inline std::wstring describeVariant(const VARIANT& v) {
+  switch (v.vt) {
+    case VT_EMPTY: return L"EMPTY";
+    case VT_NULL: return L"NULL";
+    case VT_I2: return L"I2:" + std::to_wstring(v.iVal);
+    case VT_I4: return L"I4:" + std::to_wstring(v.lVal);
+    case VT_R8: return L"R8:" + std::to_wstring(v.dblVal);
+    case VT_BOOL: return L"BOOL:" + std::to_wstring(v.boolVal);
+    case VT_BSTR: return L"BSTR:" + std::wstring(v.bstrVal ? v.bstrVal : L"");
+    default: return L"VT" + std::to_wstring(v.vt);
+  }
+}
+
+inline SAFEARRAY* makePairArray(const SentPairs& pairs) {
+  SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(pairs.size() * 2));
+  LONG at = 0;
+  for (const auto& [name, value] : pairs) {
+    _variant_t nameValue(name.c_str());
+    SafeArrayPutElement(array, &at, &nameValue);
+    ++at;
+    _variant_t copy(value);
+    SafeArrayPutElement(array, &at, &copy);
+    ++at;
+  }
+  return array;
+}
+
+// Writes `pairs` into an out row as the component does.
+inline void answerRow(const SentPairs& pairs, VARIANT* out) {
+  VariantClear(out);
+  out->vt = VT_ARRAY | VT_VARIANT;
+  out->parray = makePairArray(pairs);
+}
+
+// Every element of a row or of Query's answer, from the lower bound on.
+inline std::vector<_variant_t> readElements(const VARIANT& row) {
+  std::vector<_variant_t> elements;
+  if (row.vt != (VT_ARRAY | VT_VARIANT) || !row.parray) return elements;
+  LONG lower = 0, upper = -1;
+  SafeArrayGetLBound(row.parray, 1, &lower);
+  SafeArrayGetUBound(row.parray, 1, &upper);
+  for (LONG i = lower; i <= upper; ++i) {
+    _variant_t element;
+    SafeArrayGetElement(row.parray, &i, &element);
+    elements.push_back(element);
+  }
+  return elements;
+}
+
+inline std::wstring textOf(const VARIANT& v) { return v.vt == VT_BSTR && v.bstrVal ? std::wstring(v.bstrVal) : L""; }
+
+// A row's name/value pairs.
+inline SentPairs readPairs(const VARIANT& row) {
+  std::vector<_variant_t> elements = readElements(row);
+  SentPairs pairs;
+  for (std::size_t i = 0; i + 1 < elements.size(); i += 2) pairs.emplace_back(textOf(elements[i]), elements[i + 1]);
+  return pairs;
+}
+
+class RecordingDatabase final : public ProjectDatabase {
+ public:
+  // What was called, in order: the operation and its arguments ("SelectTable tblFloor
+  // ixFloor", "Seek I4:5", "AddRecord", ...).
+  std::vector<std::wstring> calls;
+  // The pairs of each AddRecord and UpdateRecord.
+  std::vector<SentPairs> sent;
+
+  // Answers: the row of every Seek, move, AddRecord and UpdateRecord; whether it was
+  // found (or, for AddRecord and UpdateRecord, ok); the BOF and EOF flags.
+  SentPairs row;
+  bool found = true;
+  bool bof = false;
+  bool eof = false;
+  // The call that fails with E_FAIL, by its operation name ("AddRecord").
+  std::wstring failing;
+
+  HRESULT QueryInterface(const IID& iid, void** object) override {
+    if (!(iid == IID_IUnknown) && !(iid == IID_ProjectDatabase)) return E_NOINTERFACE;
+    AddRef();
+    *object = this;
+    return S_OK;
+  }
+  ULONG AddRef() override { return ++references_; }
+  ULONG Release() override {
+    ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  HRESULT raw_OpenProjectDatabase(BSTR, long, long, BSTR* status) override {
+    *status = SysAllocString(L"OK");
+    return record(L"OpenProjectDatabase");
+  }
+  HRESULT raw_SelectTable(BSTR table, BSTR index) override {
+    return record(L"SelectTable", std::wstring(table ? table : L"") + L" " + (index ? index : L""));
+  }
+  HRESULT raw_MoveFirst(VARIANT* out, VARIANT_BOOL* flag) override { return answer(L"MoveFirst", L"", out, flag); }
+  HRESULT raw_MoveNext(long count, VARIANT* out, VARIANT_BOOL* flag) override {
+    return answer(L"MoveNext", std::to_wstring(count), out, flag);
+  }
+  HRESULT raw_IsOpen(VARIANT_BOOL* open) override {
+    *open = VARIANT_TRUE;
+    return record(L"IsOpen");
+  }
+  HRESULT raw_CloseTable(BSTR table) override { return record(L"CloseTable", table ? table : L""); }
+  HRESULT raw_AddRecord(const VARIANT& pairs, long flags, VARIANT* out, VARIANT_BOOL* ok) override {
+    return write(L"AddRecord", pairs, std::to_wstring(flags), out, ok);
+  }
+  HRESULT raw_CloseDatabase(VARIANT*) override { return record(L"CloseDatabase"); }
+  HRESULT raw_DeleteRecord(VARIANT*) override { return record(L"DeleteRecord"); }
+  HRESULT raw_ReadLastError(long* code, BSTR* message) override {
+    *code = 0;
+    *message = SysAllocString(L"");
+    return record(L"ReadLastError");
+  }
+  HRESULT raw_HasError(VARIANT_BOOL* pending) override {
+    *pending = VARIANT_FALSE;
+    return record(L"HasError");
+  }
+  HRESULT raw_UpdateRecord(const VARIANT& pairs, VARIANT* out, VARIANT_BOOL* ok) override {
+    return write(L"UpdateRecord", pairs, L"", out, ok);
+  }
+  HRESULT raw_Seek(const VARIANT& k1, VARIANT* out, VARIANT_BOOL* flag) override {
+    return answer(L"Seek", describeVariant(k1), out, flag);
+  }
+  HRESULT raw_Seek2(const VARIANT& k1, const VARIANT& k2, VARIANT* out, VARIANT_BOOL* flag) override {
+    return answer(L"Seek2", describeVariant(k1) + L" " + describeVariant(k2), out, flag);
+  }
+  HRESULT raw_Seek3(const VARIANT& k1, const VARIANT& k2, const VARIANT& k3, VARIANT* out,
+                    VARIANT_BOOL* flag) override {
+    return answer(L"Seek3", describeVariant(k1) + L" " + describeVariant(k2) + L" " + describeVariant(k3), out, flag);
+  }
+  HRESULT raw_Query(BSTR sql, VARIANT*, VARIANT_BOOL* ok) override {
+    *ok = VARIANT_FALSE;
+    return record(L"Query", sql ? sql : L"");
+  }
+  HRESULT raw_Execute(BSTR sql, VARIANT_BOOL* ok) override {
+    *ok = VARIANT_TRUE;
+    return record(L"Execute", sql ? sql : L"");
+  }
+  HRESULT raw_OpenDatabase(BSTR, VARIANT_BOOL* readOnly, VARIANT_BOOL* ok) override {
+    *readOnly = VARIANT_FALSE;
+    *ok = VARIANT_TRUE;
+    return record(L"OpenDatabase");
+  }
+  HRESULT raw_IsEOF(VARIANT_BOOL* flag) override {
+    *flag = eof ? VARIANT_TRUE : VARIANT_FALSE;
+    return record(L"IsEOF");
+  }
+  HRESULT raw_IsBOF(VARIANT_BOOL* flag) override {
+    *flag = bof ? VARIANT_TRUE : VARIANT_FALSE;
+    return record(L"IsBOF");
+  }
+
+  // The calls of one operation, by name.
+  std::vector<std::wstring> callsOf(const std::wstring& operation) const {
+    std::vector<std::wstring> found;
+    for (const std::wstring& call : calls)
+      if (call == operation || call.rfind(operation + L" ", 0) == 0) found.push_back(call);
+    return found;
+  }
+
+ private:
+  ~RecordingDatabase() override = default;
+
+  HRESULT record(const std::wstring& operation, const std::wstring& arguments = L"") {
+    calls.push_back(arguments.empty() ? operation : operation + L" " + arguments);
+    if (operation != failing) return S_OK;
+    comSetErrorDescription(L"recorded failure of " + operation);
+    return E_FAIL;
+  }
+  HRESULT answer(const std::wstring& operation, const std::wstring& arguments, VARIANT* out, VARIANT_BOOL* flag) {
+    HRESULT hr = record(operation, arguments);
+    if (FAILED(hr)) return hr;
+    *flag = found ? VARIANT_TRUE : VARIANT_FALSE;
+    if (found) answerRow(row, out);
+    return S_OK;
+  }
+  HRESULT write(const std::wstring& operation, const VARIANT& pairs, const std::wstring& arguments, VARIANT* out,
+                VARIANT_BOOL* ok) {
+    sent.push_back(readPairs(pairs));
+    return answer(operation, arguments, out, ok);
+  }
+
+  std::atomic<ULONG> references_{0};
+};
+
+// A recording database and the counted reference the record objects take.
+struct Recorder {
+  RecordingDatabase* database = new RecordingDatabase;
+  ProjectDatabasePtr reference{database};
+};
