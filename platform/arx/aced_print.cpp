@@ -32,13 +32,41 @@ void acedPrintText(const std::wstring& text) {
   std::fflush(stdout);
 }
 
+// The host's wide printf reads %s and %c as wide and %hs and %hc as narrow; the C
+// library's wide printf reads %s as narrow. Module code is written for the host, so
+// its formats are translated: a bare s or c gains an l, an h before them is dropped.
+std::wstring acutHostFormat(const wchar_t* format) {
+  std::wstring out;
+  for (const wchar_t* p = format; *p != L'\0'; ++p) {
+    out += *p;
+    if (*p != L'%') continue;
+    ++p;
+    if (*p == L'%') {
+      out += *p;
+      continue;
+    }
+    while (*p != L'\0' && std::wcschr(L"-+ #0123456789.*", *p) != nullptr) out += *p++;
+    if (*p == L'\0') break;
+    if (*p == L'h' && (p[1] == L's' || p[1] == L'c')) {
+      out += *++p;
+    } else if (*p == L's' || *p == L'c') {
+      out += L'l';
+      out += *p;
+    } else {
+      --p;  // a length modifier or another conversion: copied on the next turns
+    }
+  }
+  return out;
+}
+
 int acutPrintf(const ACHAR* format, ...) {
   if (format == nullptr) return 0;
+  const std::wstring posixFormat = acutHostFormat(format);
   std::vector<wchar_t> buf(256);
   for (;;) {
     va_list args;
     va_start(args, format);
-    int n = std::vswprintf(buf.data(), buf.size(), format, args);
+    int n = std::vswprintf(buf.data(), buf.size(), posixFormat.c_str(), args);
     va_end(args);
     if (n >= 0) {
       std::wstring text(buf.data(), static_cast<size_t>(n));

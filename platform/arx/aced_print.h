@@ -13,3 +13,7 @@ void acedPrintText(const std::wstring& text);
 // Converts between the wide texts of the host and UTF-8 at the edges.
 std::string acutWideToUtf8(const std::wstring& text);
 std::wstring acutUtf8ToWide(const std::string& text);
+
+// A host printf format as the C library's wide printf reads it: %s and %c become
+// %ls and %lc, %hs and %hc become %s and %c.
+std::wstring acutHostFormat(const wchar_t* format);

@@ -72,7 +72,17 @@ LispValue lispCallExternal(LispInterpreter& interpreter, const LispSubr& functio
   {
     FrameScope scope(frame, function.application);
     LispCurrentScope current(interpreter);
-    answer = handler();
+    // A plug-in's exception must not take the host down: it ends the call as a LISP
+    // error, and the script goes on with its next form.
+    try {
+      answer = handler();
+    } catch (const LispError&) {
+      throw;
+    } catch (const std::exception& e) {
+      throw LispError(L"unhandled exception in " + function.name + L": " + acutUtf8ToWide(e.what()));
+    } catch (...) {
+      throw LispError(L"unhandled exception in " + function.name);
+    }
   }
   if (answer == RSERR) throw LispError(L"ADS request error");
   return frame.result;

@@ -12,6 +12,9 @@ void lispDefineListBuiltins(LispInterpreter& interpreter);    // lisp_builtins_l
 void lispDefineTextBuiltins(LispInterpreter& interpreter);    // lisp_builtins_text.cpp
 void lispDefineDataBuiltins(LispInterpreter& interpreter);    // lisp_builtins_data.cpp
 void lispDefineGeometryBuiltins(LispInterpreter& interpreter);  // lisp_builtins_geometry.cpp
+void lispDefineEntityBuiltins(LispInterpreter& interpreter);    // lisp_builtins_entity.cpp
+void lispDefineCurveBuiltins(LispInterpreter& interpreter);     // lisp_builtins_curve.cpp
+void lispDefineEntityHostServices(LispInterpreter& interpreter);  // lisp_host_entity.cpp
 
 // A function made from a parameter list ("(a b / local)") and the body forms, as
 // defun and lambda make one and as a quoted (lambda ...) list is called.

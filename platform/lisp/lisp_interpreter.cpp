@@ -10,6 +10,7 @@
 #include "arx/aced_print.h"
 #include "lisp/lisp_bridge.h"
 #include "lisp/lisp_builtins.h"
+#include "lisp/lisp_host_documents.h"
 #include "lisp/lisp_host_program.h"
 #include "lisp/lisp_printer.h"
 #include "lisp/lisp_reader.h"
@@ -78,6 +79,10 @@ LispInterpreter::LispInterpreter() {
   lispDefineTextBuiltins(*this);
   lispDefineDataBuiltins(*this);
   lispDefineGeometryBuiltins(*this);
+  lispDefineEntityBuiltins(*this);
+  lispDefineCurveBuiltins(*this);
+  lispDefineEntityHostServices(*this);
+  lispDefineHostDocuments(*this);
   lispDefineHostProgram(*this);
 }
 

@@ -7,11 +7,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <vector>
 
 #include "arx/aced_print.h"
 #include "arx/db_database.h"
 #include "arx/hdw_format.h"
+#include "lisp/lisp_printer.h"
+#include "lisp/lisp_reader.h"
+#include "lisp/lisp_resbuf.h"
 
 namespace {
 
@@ -80,6 +84,47 @@ FuzzOutcome readBytes(const std::uint8_t* data, std::size_t size, const char* ex
   return readInput(file, read);
 }
 
+// The first form whose print does not read back to the same print, as a fault.
+std::wstring printFault(const std::vector<LispValue>& forms) {
+  for (const LispValue& form : forms) {
+    std::wstring printed = lispToString(form);
+    std::vector<LispValue> again;
+    std::wstring error;
+    if (!lispReadAll(printed, again, error) || again.size() != 1 || lispToString(again[0]) != printed)
+      return L"a form prints as " + printed + L", which does not read back the same";
+  }
+  return L"";
+}
+
+// The values after a crossing to a plug-in: made a chain and read back from it.
+std::wstring crossToPlugIn(const std::vector<LispValue>& values, std::vector<LispValue>& back) {
+  std::unique_ptr<resbuf, int (*)(resbuf*)> chain(lispArgsToResbuf(values), acutRelRb);
+  std::wstring error;
+  if (!lispValuesFromResbuf(chain.get(), back, error)) return L"a chain the host made does not read back: " + error;
+  return L"";
+}
+
+std::wstring printedAll(const std::vector<LispValue>& values) {
+  std::wstring out;
+  for (const LispValue& v : values) out += lispToString(v) + L"\n";
+  return out;
+}
+
+// A list crosses as the host passes it (numbers in a point become reals, symbols
+// strings), so the first crossing may change values; the second must not.
+std::wstring crossingFault(const std::vector<LispValue>& forms) {
+  try {
+    std::vector<LispValue> once, twice;
+    std::wstring fault = crossToPlugIn(forms, once);
+    if (fault.empty()) fault = crossToPlugIn(once, twice);
+    if (fault.empty() && printedAll(once) != printedAll(twice))
+      fault = L"values change when they cross to a plug-in again: " + printedAll(once) + L" became " + printedAll(twice);
+    return fault;
+  } catch (const std::exception& e) {
+    return L"a value read has no result-buffer form: " + acutUtf8ToWide(e.what());
+  }
+}
+
 }  // namespace
 
 FuzzOutcome fuzzHdwInput(const std::uint8_t* data, std::size_t size) {
@@ -99,4 +144,19 @@ FuzzOutcome fuzzHdwInput(const std::uint8_t* data, std::size_t size) {
 
 FuzzOutcome fuzzDxfInput(const std::uint8_t* data, std::size_t size) {
   return readBytes(data, size, ".dxf", &AcDbDatabase::dxfIn);
+}
+
+FuzzOutcome fuzzLispInput(const std::uint8_t* data, std::size_t size) {
+  FuzzOutcome outcome;
+  std::vector<LispValue> forms;
+  std::wstring error;
+  outcome.loaded = lispReadAll(std::string(reinterpret_cast<const char*>(data), size), forms, error);
+  if (!outcome.loaded) {
+    outcome.error = error;
+    if (error.empty()) outcome.fault = L"refused without a message";
+  }
+  if (outcome.fault.empty()) outcome.fault = printFault(forms);
+  if (outcome.fault.empty()) outcome.fault = crossingFault(forms);
+  outcome.consistent = outcome.fault.empty();
+  return outcome;
 }

@@ -26,3 +26,9 @@ FuzzOutcome fuzzHdwInput(const std::uint8_t* data, std::size_t size);
 
 // The bytes as a DXF file read into an empty database.
 FuzzOutcome fuzzDxfInput(const std::uint8_t* data, std::size_t size);
+
+// The bytes as LISP text read by the host's reader. Whatever it reads must print as
+// text that reads back to the same print, and must cross to a plug-in as a result
+// buffer chain and back without changing after the first crossing; text it refuses
+// must be refused with a message. "loaded" means the whole text was read.
+FuzzOutcome fuzzLispInput(const std::uint8_t* data, std::size_t size);

@@ -63,3 +63,11 @@ TEST(FuzzCorpusReplay, DxfSeedsLoadOrAreRefused) {
   EXPECT_GE(count.valid, 2);
   EXPECT_GE(count.broken, 3);
 }
+
+// Every LISP seed: forms of real scripts read whole, broken text is refused with the
+// reader's message.
+TEST(FuzzCorpusReplay, LispSeedsReadOrAreRefused) {
+  ReplayCount count = replayCorpus("lisp", &fuzzLispInput);
+  EXPECT_GE(count.valid, 3);
+  EXPECT_GE(count.broken, 4);
+}

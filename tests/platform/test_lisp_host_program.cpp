@@ -37,7 +37,7 @@ TEST_F(HostProgram, EveryFunctionIsDefinedAndChecksItsArguments) {
 }
 
 TEST_F(HostProgram, InvokedAsTheModuleDoesTheAnswerHasTheTypeItReads) {
-  resbuf* call = acutBuildList(RTSTR, L"pipeSumCategory-convertFlow", RTLONG, 12L, 0);
+  resbuf* call = acutBuildList(RTSTR, L"pipeSumCategory-convertFlow", RTLONG, 12, 0);
   resbuf* result = nullptr;
   ASSERT_EQ(acedInvoke(call, &result), RTNORM);
   ASSERT_NE(result, nullptr);
@@ -84,7 +84,7 @@ TEST_F(HostProgram, ATestCanReplaceAFunctionAndSeeWhatWasSent) {
   {
     LispCallRecorder recorder(lisp_, L"plumb-deletePipeType",
                               [](LispInterpreter&, const LispArgs&) { return LispValue::t(); });
-    resbuf* call = acutBuildList(RTSTR, L"plumb-deletePipeType", RTLONG, 7L, 0);
+    resbuf* call = acutBuildList(RTSTR, L"plumb-deletePipeType", RTLONG, 7, 0);
     resbuf* result = nullptr;
     ASSERT_EQ(acedInvoke(call, &result), RTNORM);
     ASSERT_EQ(recorder.calls().size(), 1u);

@@ -1,0 +1,133 @@
+// ovhost: the console host. Opens drawings, loads the plumbing module and other
+// plug-ins as the CAD host loads them, runs LISP scripts, expressions and a prompt.
+//
+// Exit status: 0; 2 for a bad command line, a script or --ui file that cannot be
+// read (nothing is run then); 1 when --new-project fails. A drawing that cannot be
+// opened, a missing default module and a plug-in that cannot be loaded are reported
+// on stderr and the host goes on without them.
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "arx/aced_print.h"
+#include "arx/ap_doc_manager.h"
+#include "arx/plugin_loader.h"
+#include "db/project_seed.h"
+#include "lisp/lisp_interpreter.h"
+#include "mfc/ui_script.h"
+#include "options.h"
+#include "session.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void complain(const std::wstring& line) { std::fprintf(stderr, "ovhost: %s\n", acutWideToUtf8(line).c_str()); }
+void complain(const std::string& line) { std::fprintf(stderr, "ovhost: %s\n", line.c_str()); }
+
+bool readFile(const std::string& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+// The module's default place: ../lib/libov_plumb.so beside this executable.
+fs::path defaultModulePath(const char* argv0) {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) exe = fs::absolute(argv0, ec);
+  return (exe.parent_path() / ".." / "lib" / "libov_plumb.so").lexically_normal();
+}
+
+int makeProject(const std::string& folder) {
+  std::wstring error;
+  std::wstring made = createStandardProject(acutUtf8ToWide(folder), &error);
+  if (made.empty()) {
+    complain(L"cannot create a project in \"" + acutUtf8ToWide(folder) + L"\": " + error);
+    return 1;
+  }
+  acedPrintText(L"Created " + made + L"\n");
+  return 0;
+}
+
+void openDrawings(const std::vector<std::string>& drawings) {
+  AcApDocManager* manager = acDocManagerPtr();
+  AcApDocument* doc = nullptr;
+  std::wstring message;
+  if (drawings.empty()) {
+    if (manager->hostNewDocument(L"Drawing1.hdw", doc, message) != Acad::eOk) complain(message);
+    return;
+  }
+  for (const std::string& path : drawings)
+    if (manager->hostOpenDocument(acutUtf8ToWide(path), doc, message) != Acad::eOk)
+      complain(L"cannot open drawing: " + message);
+}
+
+void loadPlugins(PluginLoader& loader, const HostOptions& options, const char* argv0) {
+  std::wstring error;
+  if (!options.noModule) {
+    fs::path module = defaultModulePath(argv0);
+    std::error_code ec;
+    if (!fs::exists(module, ec)) complain("no module at " + module.string() + "; running without it");
+    else if (!loader.load(acutUtf8ToWide(module.string()), error)) complain(error);
+  }
+  for (const std::string& path : options.loads)
+    if (!loader.load(acutUtf8ToWide(path), error)) complain(error);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  HostOptions options;
+  std::string error;
+  if (!parseHostOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+    complain(error);
+    std::fputs(hostUsage().c_str(), stderr);
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(hostUsage().c_str(), stdout);
+    return 0;
+  }
+  if (!options.newProjectDir.empty()) return makeProject(options.newProjectDir);
+
+  // Every script is read before anything runs, so that a wrong name costs nothing.
+  std::vector<std::string> scripts;
+  for (const std::string& path : options.scripts) {
+    std::string text;
+    if (!readFile(path, text)) {
+      complain("cannot read script " + path);
+      return 2;
+    }
+    scripts.push_back(std::move(text));
+  }
+  if (!options.uiFile.empty()) {
+    std::wstring uiError;
+    if (!installScriptedUiDriver(options.uiFile, uiError)) {
+      complain(uiError);
+      return 2;
+    }
+  }
+
+  LispInterpreter lisp;
+  LispCurrentScope current(lisp);
+  if (!options.quiet) acedPrintText(L"ovhost: console CAD host for the plumbing module\n");
+  openDrawings(options.drawings);
+  {
+    PluginLoader loader;
+    loadPlugins(loader, options, argv[0]);
+    HostSession session(lisp);
+    for (const std::string& text : scripts) session.runScript(text);
+    for (const std::string& expression : options.evals) session.runAtPrompt(expression);
+    if (options.repl) session.repl(std::cin);
+    loader.unloadAll();
+  }
+  acDocManagerPtr()->hostCloseAll();
+  return 0;
+}

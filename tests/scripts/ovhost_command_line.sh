@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# ovhost's command line as callers rely on it: exit statuses, what goes to stderr, the
+# order in which drawings, plug-ins, scripts and expressions are taken.
+#
+#   ovhost_command_line.sh OVHOST PLUGIN
+set -u
+
+ovhost=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+libdir=$(cd "$(dirname "$2")" && pwd)
+plugin=$libdir/$(basename "$2")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+failures=0
+# run NAME ARGS...: runs ovhost, keeping status, stdout and stderr for the checks.
+run() {
+  name=$1
+  shift
+  "$ovhost" "$@" >"$work/out" 2>"$work/err" </dev/null
+  status=$?
+}
+fail() {
+  echo "FAIL [$name] $1"
+  echo "  stdout: $(cat "$work/out")"
+  echo "  stderr: $(cat "$work/err")"
+  failures=$((failures + 1))
+}
+expect_status() { [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"; }
+expect_out() { grep -qF -- "$1" "$work/out" || fail "stdout lacks: $1"; }
+expect_err() { grep -qF -- "$1" "$work/err" || fail "stderr lacks: $1"; }
+expect_no_out() { ! grep -qF -- "$1" "$work/out" || fail "stdout has: $1"; }
+expect_quiet_err() { [ ! -s "$work/err" ] || fail "stderr is not empty"; }
+
+run "unknown option" --bogus
+expect_status 2
+expect_err "unknown option --bogus"
+expect_err "usage: ovhost"
+
+run "option without its value" -q -d
+expect_status 2
+expect_err "option -d needs a value"
+
+run "help" --help
+expect_status 0
+expect_out "usage: ovhost"
+
+run "unreadable script runs nothing" -q --no-module -e '(princ "ran")' missing.lsp
+expect_status 2
+expect_err "cannot read script missing.lsp"
+expect_no_out "ran"
+
+run "unreadable answer file" -q --no-module --ui missing.ui
+expect_status 2
+
+run "banner" --no-module -e '(princ "x")'
+expect_status 0
+expect_out "ovhost: console CAD host"
+run "no banner when quiet" -q --no-module -e '(princ "x")'
+expect_no_out "ovhost: console CAD host"
+
+run "a new Drawing1.hdw without --drawing" -q --no-module -e '(host-documents)'
+expect_out "(\"$PWD/Drawing1.hdw\")"
+
+printf 'not a drawing' >corrupt.hdw
+run "drawings in order, the last current, a bad one skipped" -q --no-module -d first.hdw -d corrupt.hdw \
+  -d other/second.dxf -e '(host-documents)' -e '(getvar "DWGNAME")'
+expect_status 0
+expect_out "(\"$PWD/first.hdw\" \"$PWD/other/second.dxf\")"
+expect_out '"second.dxf"'
+expect_err "cannot open drawing"
+expect_err "corrupt.hdw"
+
+printf '(princ "script one")\n' >one.lsp
+printf '(princ "script two")\n' >two.lsp
+run "scripts before expressions, both in order" -q --no-module -e '(princ "eval one")' one.lsp \
+  -e '(princ "eval two")' two.lsp
+expect_out 'script onescript twoeval one"eval one"'
+expect_out 'eval two"eval two"'
+
+run "a plug-in that cannot be loaded does not stop the host" -q --no-module --load nowhere.so \
+  -e '(princ "still here")'
+expect_status 0
+expect_err "cannot load"
+expect_err "nowhere.so"
+expect_out "still here"
+
+run "a plug-in whose initialisation fails is unloaded whole" -q --no-module \
+  --load "$libdir/libov_test_plugin_bad_init.so" -e '(ovbad-function)' -e '(host-open "b.hdw")'
+expect_status 0
+expect_out "[ovbad] kInitAppMsg fails"
+expect_err "failed to initialise"
+expect_err "left 2 reactor(s) attached; removed"
+expect_out "; error: no function definition: OVBAD-FUNCTION"
+expect_no_out "still attached"
+
+run "the test plug-in is told kInitAppMsg once and kLoadDwgMsg per document" -q --no-module -d a.hdw -d b.hdw \
+  --load "$plugin"
+[ "$(grep -c 'kInitAppMsg' "$work/out")" -eq 1 ] || fail "kInitAppMsg not told exactly once"
+[ "$(grep -c 'kLoadDwgMsg' "$work/out")" -eq 2 ] || fail "kLoadDwgMsg not told once per document"
+expect_out "[ovtest] kLoadDwgMsg $PWD/a.hdw"
+expect_out "[ovtest] kUnloadAppMsg"
+expect_quiet_err
+
+# ovhost copied where no module lies beside it: the default module is missing.
+mkdir -p alone/bin
+cp "$ovhost" alone/bin/ovhost
+name="a missing default module is one line on stderr"
+LD_LIBRARY_PATH="$libdir" alone/bin/ovhost -q -e '(princ "going on")' >"$work/out" 2>"$work/err" </dev/null
+status=$?
+expect_status 0
+expect_out "going on"
+[ "$(wc -l <"$work/err")" -eq 1 ] || fail "not exactly one line on stderr"
+expect_err "no module at $work/alone/lib/libov_plumb.so"
+
+run "a new project" --new-project project
+expect_status 0
+[ -f "project/Project ov_plumb.ov" ] || fail "no project database made"
+run "a folder that has a project already" --new-project project
+expect_status 1
+expect_err "cannot create a project"
+
+[ $failures -eq 0 ] || exit 1
+echo "all ovhost command-line checks passed"

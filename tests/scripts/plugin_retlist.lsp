@@ -1,0 +1,17 @@
+; ovhost: --no-module --load $PLUGIN
+; A list a plug-in answers with acedRetList arrives as LISP lists and dotted pairs.
+(setq answer (ovtest-list))
+(prin1 answer)
+(terpri)
+(prin1 (length answer))
+(terpri)
+(prin1 (cadr (caddr answer)))
+(terpri)
+(prin1 (cdr (cadr (caddr answer))))
+(terpri)
+(prin1 (assoc "key" answer))
+(terpri)
+(prin1 (type (cdr (assoc "key" answer))))
+(terpri)
+(prin1 (mapcar 'type (last answer)))
+(terpri)

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Runs one end-to-end LISP script through ovhost and compares what it prints with the
+# expected text; ctest runs it once for every NAME.lsp of this folder.
+#
+#   run_script.sh OVHOST PLUGIN NAME.lsp
+#
+# How a script is run:
+# - `ovhost -q [ARGS] NAME.lsp` in a fresh, empty temporary folder, which is also
+#   TMPDIR (so automatic save files land there as well). ovhost must exit with 0.
+# - ARGS come from a first line `; ovhost: ARGS`, split into words as the shell splits
+#   them; $PLUGIN stands for the test plug-in, $SCRIPT_DIR for this folder. Without
+#   that line there are no extra arguments (and the default module is loaded when it
+#   has been built: scripts that do not want it say --no-module).
+# - NAME.stdin, when present, is ovhost's standard input (for -i); otherwise the input
+#   is empty.
+# - NAME.expected is the exact standard output, with the temporary folder's path
+#   written as $TMP. Standard error is not compared; it is shown when the test fails.
+set -u
+
+ovhost=$1
+PLUGIN=$2
+script=$3
+SCRIPT_DIR=$(cd "$(dirname "$script")" && pwd)
+name=$(basename "$script" .lsp)
+expected="$SCRIPT_DIR/$name.expected"
+
+work=$(mktemp -d)
+logs=$(mktemp -d)
+trap 'rm -rf "$work" "$logs"' EXIT
+
+args=()
+first=$(head -n 1 "$script")
+pattern='^;[[:space:]]*ovhost:(.*)$'
+if [[ $first =~ $pattern ]]; then
+  eval "args=(${BASH_REMATCH[1]})"
+fi
+input=/dev/null
+[ -f "$SCRIPT_DIR/$name.stdin" ] && input="$SCRIPT_DIR/$name.stdin"
+
+(cd "$work" && TMPDIR="$work" "$ovhost" -q ${args[@]+"${args[@]}"} "$script") \
+  <"$input" >"$logs/raw" 2>"$logs/stderr"
+status=$?
+
+# The folder's path as ovhost may see it, symbolic links resolved or not.
+resolved=$(cd "$work" && pwd -P)
+sed -e "s|$resolved|\$TMP|g" -e "s|$work|\$TMP|g" "$logs/raw" >"$logs/actual"
+
+failed=0
+if [ $status -ne 0 ]; then
+  echo "ovhost exited with status $status"
+  failed=1
+fi
+if [ ! -f "$expected" ]; then
+  echo "no expected output $expected; this run printed:"
+  cat "$logs/actual"
+  failed=1
+elif ! diff -u "$expected" "$logs/actual"; then
+  failed=1
+fi
+if [ $failed -ne 0 ]; then
+  echo "---- standard error ----"
+  cat "$logs/stderr"
+  exit 1
+fi
+exit 0
