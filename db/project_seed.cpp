@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -101,12 +102,19 @@ class StandardProjectWriter {
       layers_.set_bPlot(true);
       layers_.set_sLineweight(layer.lineweight);
       layers_.Update();
-      layerKeys_.AddNew();
-      layerKeys_.set_ixLayerSystem(systemKey);
-      layerKeys_.set_ixLayer(layers_.ixLayer());
-      layerKeys_.set_sKey(layer.key);
-      layerKeys_.Update();
+      addLayerKey(systemKey, layer.key);
+      // A call that names no layer system draws on the first system's layers.
+      if (systemKeys_.size() == 1) addLayerKey(std::nullopt, layer.key);
     }
+  }
+
+  void addLayerKey(std::optional<std::int32_t> systemKey, const wchar_t* key) {
+    layerKeys_.AddNew();
+    if (systemKey) layerKeys_.set_ixLayerSystem(*systemKey);
+    else layerKeys_.setNull_ixLayerSystem();
+    layerKeys_.set_ixLayer(layers_.ixLayer());
+    layerKeys_.set_sKey(key);
+    layerKeys_.Update();
   }
 
   void addPipeType(const StandardPipeType& type) {

@@ -167,7 +167,7 @@ const StandardLayer kNewWorkLayers[] = {
     {L"CW", L"P-DOMW-CPIP", 4, L"CONTINUOUS", L"35"},
     {L"HW", L"P-DOMW-HPIP", 1, L"CONTINUOUS", L"35"},
     {L"SAN", L"P-SANR-PIPE", 3, L"CONTINUOUS", L"50"},
-    {L"V", L"P-SANR-VENT", 6, L"CONTINUOUS", L"35"},
+    {L"V", L"P-SANR-VENT", 6, L"DASHED", L"35"},
     {L"ST", L"P-STRM-PIPE", 5, L"CONTINUOUS", L"50"},
     {L"G", L"P-NGAS-PIPE", 30, L"CONTINUOUS", L"35"},
 };

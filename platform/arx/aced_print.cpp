@@ -22,7 +22,14 @@ AcedPrintSink acedSetPrintSink(AcedPrintSink newSink) {
   return old;
 }
 
+namespace {
+bool gLineOpen = false;
+}  // namespace
+
+bool acedPrintLineOpen() { return gLineOpen; }
+
 void acedPrintText(const std::wstring& text) {
+  if (!text.empty()) gLineOpen = text.back() != L'\n';
   if (sink()) {
     sink()(text);
     return;

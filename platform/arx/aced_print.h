@@ -17,3 +17,7 @@ std::wstring acutUtf8ToWide(const std::string& text);
 // A host printf format as the C library's wide printf reads it: %s and %c become
 // %ls and %lc, %hs and %hc become %s and %c.
 std::wstring acutHostFormat(const wchar_t* format);
+
+// Whether the last text printed left its line open (it did not end with a newline),
+// so that what the host prints next can begin on a line of its own.
+bool acedPrintLineOpen();

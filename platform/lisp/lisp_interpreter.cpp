@@ -209,7 +209,6 @@ LispValue LispInterpreter::applyUserFn(const LispUserFn& fn, const LispArgs& arg
 void LispInterpreter::printText(const std::wstring& text) {
   if (text.empty()) return;
   acedPrintText(text);
-  atLineStart_ = text.back() == L'\n';
 }
 
 void LispInterpreter::printError(const std::wstring& message) {
@@ -220,11 +219,11 @@ void LispInterpreter::printError(const std::wstring& message) {
       return;
     } catch (const LispError& e) {
       // An error inside the handler is reported plainly, not handled again.
-      printText(std::wstring(atLineStart_ ? L"" : L"\n") + L"; error: " + e.message() + L"\n");
+      printText(std::wstring(acedPrintLineOpen() ? L"\n" : L"") + L"; error: " + e.message() + L"\n");
       return;
     }
   }
-  printText(std::wstring(atLineStart_ ? L"" : L"\n") + L"; error: " + message + L"\n");
+  printText(std::wstring(acedPrintLineOpen() ? L"\n" : L"") + L"; error: " + message + L"\n");
 }
 
 void LispInterpreter::evaluateTopLevel(const LispValue& form, int& errors) {

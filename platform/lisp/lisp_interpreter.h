@@ -60,7 +60,7 @@ class LispInterpreter {
   LispValue symbolValue(const std::wstring& name) const;
   void setSymbolValue(const std::wstring& name, LispValue value);
 
-  // Writes to the host's command line and remembers whether a line was left open.
+  // Writes to the host's command line.
   void printText(const std::wstring& text);
   // Reports an error: through the user's *error* function when there is one,
   // otherwise as "; error: MESSAGE" on a line of its own.
@@ -90,7 +90,6 @@ class LispInterpreter {
   std::map<std::pair<const void*, short>, LispExternalHandler> handlers_;
   int depth_ = 0;
   int maxDepth_ = 20000;
-  bool atLineStart_ = true;
 };
 
 // LISP's dynamic scope: binds symbols until the scope ends and then puts their old

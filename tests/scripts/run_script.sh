@@ -11,6 +11,9 @@
 #   them; $PLUGIN stands for the test plug-in, $SCRIPT_DIR for this folder. Without
 #   that line there are no extra arguments (and the default module is loaded when it
 #   has been built: scripts that do not want it say --no-module).
+# - A line `; setup: ARGS` anywhere in the script runs `ovhost -q ARGS` in the same
+#   folder first (for example `--new-project .` to give the script a project);
+#   its output is not compared.
 # - NAME.stdin, when present, is ovhost's standard input (for -i); otherwise the input
 #   is empty.
 # - NAME.expected is the exact standard output, with the temporary folder's path
@@ -33,6 +36,16 @@ first=$(head -n 1 "$script")
 pattern='^;[[:space:]]*ovhost:(.*)$'
 if [[ $first =~ $pattern ]]; then
   eval "args=(${BASH_REMATCH[1]})"
+fi
+setup=()
+setupLine=$(grep -m 1 -E '^;[[:space:]]*setup:' "$script" || true)
+if [ -n "$setupLine" ]; then
+  eval "setup=(${setupLine#*setup:})"
+  if ! (cd "$work" && TMPDIR="$work" "$ovhost" -q "${setup[@]}") >"$logs/setup" 2>&1; then
+    echo "setup of the script failed:"
+    cat "$logs/setup"
+    exit 1
+  fi
 fi
 input=/dev/null
 [ -f "$SCRIPT_DIR/$name.stdin" ] && input="$SCRIPT_DIR/$name.stdin"

@@ -1,0 +1,57 @@
+// The table of the module's LISP functions. A row's handler comes from the file that
+// implements the function; rows without one are left undefined with the host.
+#include "frame/function_table.h"
+
+#include "arx/aced_lisp.h"
+#include "frame/frame_functions.h"
+
+namespace {
+
+const ovLispFunction kTable[kLispFunctionCount] = {
+    {L"ov_plumb-disconnect", ovLispDisconnect},
+    {L"ov_plumb-insertPipe", nullptr},
+    {L"ov_plumb-insertPipeArrow", nullptr},
+    {L"ov_plumb-setPipeInfo", nullptr},
+    {L"ov_plumb-setPipeArrowInfo", nullptr},
+    {L"ov_plumb-getLayer", ovLispGetLayer},
+    {L"ov_plumb-setPipeBreaks", nullptr},
+    {L"ov_plumb-pipe-setElbowBreaks", nullptr},
+    {L"ov_plumb-pipe-setArcBreaks", nullptr},
+    {L"ov_plumb-pipe-setPtrapLine1Breaks", nullptr},
+    {L"ov_plumb-pipe-setPtrapPolylineBreaks", nullptr},
+    {L"ov_plumb-pipe-setPtrapLine2Breaks", nullptr},
+    {L"ov_plumb-explodePipe", nullptr},
+    {L"ov_plumb-getPipeElbowLength", nullptr},
+    {L"ov_plumb-pipe-elbowList", nullptr},
+    {L"ov_plumb-pipe-arcList", nullptr},
+    {L"ov_plumb-options", nullptr},
+    {L"ov_plumb-pipeLinetype", nullptr},
+    {L"ov_plumb-tblDwgValve", nullptr},
+    {L"ov_plumb-pipeSumCategory", nullptr},
+    {L"ov_plumb-pipeType", nullptr},
+    {L"ov_plumb-pipeSum", nullptr},
+    {L"ov_plumb-editFloorDefinition", nullptr},
+    {L"ov_plumb-insertFixtureConnection", nullptr},
+    {L"ov_plumb-pipeLabel", nullptr},
+    {L"ov_plumb-ProjectExplorer", nullptr},
+    {L"ov_plumb-alignmentPoint-Query", nullptr},
+    {L"ov_plumb-intersectPtrapLine", nullptr},
+    {L"ov_plumb-intersectPtrapArc", nullptr},
+    {L"ov_plumb-intersectPtrapPtrap", nullptr},
+    {L"ov_plumb-pipe-getHangerList", nullptr},
+    {L"ov_plumb-pipeSize", nullptr},
+    {L"ov_plumb-pipeSizingTable", nullptr},
+    {L"ov_plumb-setDoDocumentActivated", ovLispSetDoDocumentActivated},
+};
+
+}  // namespace
+
+const ovLispFunction* ovLispFunctionTable() { return kTable; }
+
+void ovRegisterLispFunctions() {
+  for (short code = 0; code < kLispFunctionCount; ++code) {
+    if (kTable[code].handler == nullptr) continue;
+    acedDefun(kTable[code].name, code);
+    acedRegFunc(kTable[code].handler, code);
+  }
+}

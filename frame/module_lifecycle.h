@@ -1,0 +1,27 @@
+// What the module does on each message of the host's entry protocol, and on the
+// library's attach and detach. The exported entry point wraps these in the
+// catch-alls that turn any failure into an answer rather than a crash.
+#pragma once
+
+#include "arx/rx_app.h"
+
+// The module's version, as the banner shows it.
+inline constexpr wchar_t kModuleVersion[] = L"4.1.44 (25084)";
+
+AcRx::AppRetCode ovInitApplication(void* packet);
+AcRx::AppRetCode ovLoadDocument();
+AcRx::AppRetCode ovUnloadApplication();
+
+// The entry point's body: dispatches the message inside the catch-alls.
+AcRx::AppRetCode ovEntryPoint(AcRx::AppMsgCode message, void* packet);
+
+// The library attach (reason 1) and detach (reason 0); always answers 1.
+int ovLibraryMain(void* instance, unsigned reason);
+
+// The custom classes the module registers at initialisation and deletes at unload,
+// in that order. Each entity's own file adds itself with a static registration.
+struct ovModuleClass {
+  void (*initialise)();
+  void (*remove)();
+};
+void ovAddModuleClass(ovModuleClass moduleClass);

@@ -1,0 +1,20 @@
+; setup: --new-project .
+; The module's banner once for every drawing, and the LISP program's deferred work run
+; when a drawing becomes active, as long as the program has not switched it off.
+(defun c:ov_plumb-doToDo () (princ "\n[deferred work for ") (princ (getvar "DWGNAME")) (princ "]"))
+(terpri)
+(princ "-- a second drawing: banner, then deferred work on its activation")
+(host-open "second.hdw")
+(princ "\n-- back to the first")
+(host-activate "Drawing1.hdw")
+(princ "\n-- switched off with nil")
+(princ " answers ")
+(prin1 (ov_plumb-setDoDocumentActivated nil))
+(host-activate "second.hdw")
+(princ "\n-- no argument leaves it off")
+(ov_plumb-setDoDocumentActivated)
+(host-activate "Drawing1.hdw")
+(princ "\n-- any other value switches it on")
+(ov_plumb-setDoDocumentActivated "yes")
+(host-activate "second.hdw")
+(terpri)
