@@ -15,7 +15,7 @@
 namespace {
 
 std::vector<ovModuleClass>& moduleClasses() {
-  static std::vector<ovModuleClass> classes;
+  static std::vector<ovModuleClass> classes = ovStandardModuleClasses();
   return classes;
 }
 

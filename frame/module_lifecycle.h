@@ -3,6 +3,8 @@
 // catch-alls that turn any failure into an answer rather than a crash.
 #pragma once
 
+#include <vector>
+
 #include "arx/rx_app.h"
 
 // The module's version, as the banner shows it.
@@ -19,9 +21,12 @@ AcRx::AppRetCode ovEntryPoint(AcRx::AppMsgCode message, void* packet);
 int ovLibraryMain(void* instance, unsigned reason);
 
 // The custom classes the module registers at initialisation and deletes at unload,
-// in that order. Each entity's own file adds itself with a static registration.
+// in that order: the entities' class initialisers and their removal.
 struct ovModuleClass {
   void (*initialise)();
   void (*remove)();
 };
+// The module's own classes (module_classes.cpp).
+std::vector<ovModuleClass> ovStandardModuleClasses();
+// Adds a class after those (tests use it to see a failing registration handled).
 void ovAddModuleClass(ovModuleClass moduleClass);
