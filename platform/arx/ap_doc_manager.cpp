@@ -1,6 +1,7 @@
 // The document manager: opening, creating, activating, saving and closing drawings,
 // document locks, the resource-handle stack, and the notices to document reactors.
 #include "arx/ap_doc_manager.h"
+#include "arx/reactor_notify.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -40,10 +41,6 @@ void debugReport(const std::wstring& message) {
 #else
   (void)message;
 #endif
-}
-
-void reportReactorFailure(const char* what) {
-  std::fprintf(stderr, "ovhost: a document reactor failed: %s\n", what);
 }
 
 int lockRank(AcAp::DocLockMode mode) {
@@ -195,20 +192,8 @@ int AcApDocManager::hostRemoveReactorsIf(const std::function<bool(const AcApDocM
   return removed;
 }
 
-// Reactors may add or remove reactors while being told; each one is told only while
-// it is still registered, and a failing one does not keep the others from hearing.
 void AcApDocManager::notify(const std::function<void(AcApDocManagerReactor*)>& notice) {
-  std::vector<AcApDocManagerReactor*> snapshot = reactors_;
-  for (AcApDocManagerReactor* reactor : snapshot) {
-    if (std::find(reactors_.begin(), reactors_.end(), reactor) == reactors_.end()) continue;
-    try {
-      notice(reactor);
-    } catch (const std::exception& e) {
-      reportReactorFailure(e.what());
-    } catch (...) {
-      reportReactorFailure("an exception that is no std::exception");
-    }
-  }
+  hostNotifyReactors(reactors_, notice, "a document reactor");
 }
 
 void AcApDocManager::hostAddDocumentLoadedHook(const void* owner, std::function<void(AcApDocument*)> hook) {

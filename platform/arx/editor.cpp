@@ -1,5 +1,6 @@
 // The editor object, its reactors and the text-screen requests.
 #include "arx/editor.h"
+#include "arx/reactor_notify.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,10 +13,6 @@ namespace {
 constexpr const ACHAR* kEditorKey = L"AcEditor";
 
 // A reactor that throws must not stop the others being told, nor the host's save.
-void reportReactorFailure(const char* what) {
-  std::fprintf(stderr, "ovhost: an editor reactor failed: %s\n", what);
-}
-
 int gTextScreenRequests = 0;
 
 }  // namespace
@@ -45,20 +42,8 @@ void AcEditor::removeReactor(AcEditorReactor* reactor) {
   reactors_.erase(std::remove(reactors_.begin(), reactors_.end(), reactor), reactors_.end());
 }
 
-// Reactors may remove themselves (or others) while being told: each one is asked
-// only while it is still registered.
 void AcEditor::notify(const std::function<void(AcEditorReactor*)>& notice) {
-  std::vector<AcEditorReactor*> snapshot = reactors_;
-  for (AcEditorReactor* reactor : snapshot) {
-    if (std::find(reactors_.begin(), reactors_.end(), reactor) == reactors_.end()) continue;
-    try {
-      notice(reactor);
-    } catch (const std::exception& e) {
-      reportReactorFailure(e.what());
-    } catch (...) {
-      reportReactorFailure("an exception that is no std::exception");
-    }
-  }
+  hostNotifyReactors(reactors_, notice, "an editor reactor");
 }
 
 void AcEditor::hostBeginSave(AcDbDatabase* db, const ACHAR* intendedName) {

@@ -12,13 +12,6 @@
 
 namespace {
 
-std::wstring trim(const std::wstring& text) {
-  const auto first = text.find_first_not_of(L" \t\r");
-  if (first == std::wstring::npos) return L"";
-  const auto last = text.find_last_not_of(L" \t\r");
-  return text.substr(first, last - first + 1);
-}
-
 // Checks one answer; answers an empty text when it is good, else what is wrong.
 std::wstring checkEntry(const UiScriptEntry& entry) {
   if (entry.action == L"messagebox") {
@@ -42,16 +35,9 @@ std::unique_ptr<ScriptedUiDriver>& installedDriver() {
 
 std::unique_ptr<ScriptedUiDriver> ScriptedUiDriver::fromText(const std::string& utf8, const std::string& sourceName,
                                                              std::wstring& error) {
-  std::wstring text = acutUtf8ToWide(utf8);
-  if (!text.empty() && text[0] == L'\uFEFF') text.erase(0, 1);
   std::vector<UiScriptEntry> entries;
   int lineNumber = 0;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find(L'\n', start);
-    if (end == std::wstring::npos) end = text.size();
-    const std::wstring line = trim(text.substr(start, end - start));
-    start = end + 1;
+  for (const std::wstring& line : winTextLines(utf8)) {
     ++lineNumber;
     if (line.empty() || line[0] == L'#') continue;
     const std::size_t blank = line.find_first_of(L" \t");
@@ -59,7 +45,7 @@ std::unique_ptr<ScriptedUiDriver> ScriptedUiDriver::fromText(const std::string& 
     entry.action = line.substr(0, blank);
     std::transform(entry.action.begin(), entry.action.end(), entry.action.begin(),
                    [](wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; });
-    entry.argument = blank == std::wstring::npos ? L"" : trim(line.substr(blank));
+    entry.argument = blank == std::wstring::npos ? L"" : winTrim(line.substr(blank));
     entry.line = lineNumber;
     const std::wstring problem = checkEntry(entry);
     if (!problem.empty()) {

@@ -18,13 +18,6 @@ namespace {
 
 const wchar_t* const kRootNames[] = {L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER", L"HKEY_LOCAL_MACHINE"};
 
-std::wstring trim(const std::wstring& text) {
-  const auto first = text.find_first_not_of(L" \t\r");
-  if (first == std::wstring::npos) return L"";
-  const auto last = text.find_last_not_of(L" \t\r");
-  return text.substr(first, last - first + 1);
-}
-
 // The root name in its canonical spelling, or empty when the first part of a path is
 // not a root the host knows.
 std::wstring canonicalRoot(const std::wstring& path) {
@@ -104,17 +97,17 @@ std::optional<RegistryValue> parseValueLine(const std::wstring& line) {
   // Blanks around "=" are allowed, as people write them by hand.
   while (pos < line.size() && (line[pos] == L' ' || line[pos] == L'\t')) ++pos;
   if (pos >= line.size() || line[pos] != L'=') return std::nullopt;
-  const std::wstring rest = trim(line.substr(pos + 1));
+  const std::wstring rest = winTrim(line.substr(pos + 1));
   if (!rest.empty() && rest[0] == L'"') {
     std::size_t p = 0;
     auto text = readQuoted(rest, p);
-    if (!text || !trim(rest.substr(p)).empty()) return std::nullopt;
+    if (!text || !winTrim(rest.substr(p)).empty()) return std::nullopt;
     value.type = REG_SZ;
     value.text = *text;
     return value;
   }
   if (rest.compare(0, 6, L"dword:") == 0) {
-    auto number = parseHexNumber(trim(rest.substr(6)));
+    auto number = parseHexNumber(winTrim(rest.substr(6)));
     if (!number) return std::nullopt;
     value.type = REG_DWORD;
     value.number = *number;
@@ -182,15 +175,8 @@ RegistryStore RegistryStore::parse(const std::string& utf8) {
   RegistryStore garbled;
   garbled.garbled_ = true;
   if (utf8.find('\0') != std::string::npos) return garbled;
-  std::wstring text = acutUtf8ToWide(utf8);
-  if (!text.empty() && text[0] == L'\uFEFF') text.erase(0, 1);
   std::wstring section;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find(L'\n', start);
-    if (end == std::wstring::npos) end = text.size();
-    const std::wstring line = trim(text.substr(start, end - start));
-    start = end + 1;
+  for (const std::wstring& line : winTextLines(utf8)) {
     if (line.empty() || line[0] == L'#' || line[0] == L';') continue;
     if (line.front() == L'[') {
       if (line.back() != L']') return garbled;

@@ -1,8 +1,10 @@
-// Case folding and wildcard matching with the platform's rules.
+// Case folding, wildcard matching and text-file lines with the platform's rules.
 #include "win/win_text.h"
 
 #include <cstddef>
 #include <vector>
+
+#include "arx/aced_print.h"
 
 wchar_t winUpperChar(wchar_t c) {
   const auto u = static_cast<unsigned long>(c);
@@ -74,4 +76,25 @@ bool winMatchWildcard(const std::wstring& pattern, const std::wstring& name) {
     row.swap(next);
   }
   return row[n] != 0;
+}
+
+std::wstring winTrim(const std::wstring& text) {
+  const auto first = text.find_first_not_of(L" \t\r");
+  if (first == std::wstring::npos) return L"";
+  const auto last = text.find_last_not_of(L" \t\r");
+  return text.substr(first, last - first + 1);
+}
+
+std::vector<std::wstring> winTextLines(const std::string& utf8) {
+  std::wstring text = acutUtf8ToWide(utf8);
+  if (!text.empty() && text[0] == L'\uFEFF') text.erase(0, 1);
+  std::vector<std::wstring> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(L'\n', start);
+    if (end == std::wstring::npos) end = text.size();
+    lines.push_back(winTrim(text.substr(start, end - start)));
+    start = end + 1;
+  }
+  return lines;
 }
