@@ -29,6 +29,7 @@ int runWithLock(const ovWorker& worker, ovApplication* context) {
   lockWorkingDocument();
   try {
     if (context != nullptr && !context->connect(context->currentDocData(), true, kModuleToken)) {
+      unlockWorkingDocument();
       return RSRSLT;
     }
     const int answer = mapWorkerStatus(worker());
