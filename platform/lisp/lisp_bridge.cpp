@@ -8,6 +8,7 @@
 #include "arx/aced_print.h"
 #include "lisp/lisp_interpreter.h"
 #include "lisp/lisp_resbuf.h"
+#include "mfc/afx_exceptions.h"
 
 namespace {
 
@@ -80,6 +81,12 @@ LispValue lispCallExternal(LispInterpreter& interpreter, const LispSubr& functio
       throw;
     } catch (const std::exception& e) {
       throw LispError(L"unhandled exception in " + function.name + L": " + acutUtf8ToWide(e.what()));
+    } catch (CException* e) {
+      // The framework's exceptions are thrown as pointers; the catcher deletes them.
+      wchar_t message[512] = L"";
+      const bool hasMessage = e != nullptr && e->GetErrorMessage(message, 512);
+      if (e != nullptr) e->Delete();
+      throw LispError(L"unhandled exception in " + function.name + (hasMessage ? L": " + std::wstring(message) : L""));
     } catch (...) {
       throw LispError(L"unhandled exception in " + function.name);
     }

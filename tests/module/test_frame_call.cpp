@@ -139,6 +139,18 @@ TEST_F(CallFrame, AFrameworkExceptionObjectGoesOnUnchangedAfterTheUnlock) {
   }
 }
 
+// Through LISP the host ends the call with the exception's message and deletes the
+// object (a leak here is what the sanitizer reports).
+TEST_F(CallFrame, AFrameworkExceptionReachingTheHostIsReportedAndDeleted) {
+  defineTestCall([] { return runInDocument([]() -> int { throw new CSimpleException(L"disk full"); }); });
+  output_.clear();
+  const std::wstring answer = eval("(test-call)");
+  EXPECT_TRUE(answer.starts_with(L"; error: unhandled exception in ")) << acutWideToUtf8(answer);
+  EXPECT_TRUE(answer.ends_with(L": disk full")) << acutWideToUtf8(answer);
+  EXPECT_EQ(output_, L"\nGeneral Exception");
+  EXPECT_EQ(doc_->hostLockCount(), 0);
+}
+
 TEST_F(CallFrame, WithAContextButNoDocumentDataTheWorkerDoesNotRun) {
   ovApplication* context = startContext();
   ASSERT_NE(context->currentDocData(), nullptr);
