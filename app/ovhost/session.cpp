@@ -20,8 +20,8 @@ void HostSession::run(const std::string& utf8, bool showValues) {
     AcApCommandScope command;
     try {
       LispValue value = lisp_.eval(form);
-      // A value starts its own line even after a message that left one open.
-      if (showValues) lisp_.printText((acedPrintLineOpen() ? L"\n" : L"") + lispToString(value) + L"\n");
+      // As at the host's own prompt, the value follows whatever the form printed.
+      if (showValues) lisp_.printText(lispToString(value) + L"\n");
     } catch (const LispError& e) {
       lisp_.printError(e.message());
     } catch (const std::exception& e) {
