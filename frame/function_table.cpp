@@ -2,28 +2,30 @@
 // implements the function; rows without one are left undefined with the host.
 #include "frame/function_table.h"
 
+#include "arrow/arrow_lisp.h"
 #include "arx/aced_lisp.h"
 #include "frame/frame_functions.h"
+#include "pipe/pipe_functions.h"
 
 namespace {
 
 const ovLispFunction kTable[kLispFunctionCount] = {
     {L"ov_plumb-disconnect", ovLispDisconnect},
-    {L"ov_plumb-insertPipe", nullptr},
-    {L"ov_plumb-insertPipeArrow", nullptr},
+    {L"ov_plumb-insertPipe", ovLispInsertPipe},
+    {L"ov_plumb-insertPipeArrow", ovLispInsertPipeArrow},
     {L"ov_plumb-setPipeInfo", nullptr},
-    {L"ov_plumb-setPipeArrowInfo", nullptr},
+    {L"ov_plumb-setPipeArrowInfo", ovLispSetPipeArrowInfo},
     {L"ov_plumb-getLayer", ovLispGetLayer},
-    {L"ov_plumb-setPipeBreaks", nullptr},
-    {L"ov_plumb-pipe-setElbowBreaks", nullptr},
-    {L"ov_plumb-pipe-setArcBreaks", nullptr},
+    {L"ov_plumb-setPipeBreaks", ovLispSetPipeBreaks},
+    {L"ov_plumb-pipe-setElbowBreaks", ovLispPipeSetElbowBreaks},
+    {L"ov_plumb-pipe-setArcBreaks", ovLispPipeSetArcBreaks},
     {L"ov_plumb-pipe-setPtrapLine1Breaks", nullptr},
     {L"ov_plumb-pipe-setPtrapPolylineBreaks", nullptr},
     {L"ov_plumb-pipe-setPtrapLine2Breaks", nullptr},
     {L"ov_plumb-explodePipe", nullptr},
-    {L"ov_plumb-getPipeElbowLength", nullptr},
-    {L"ov_plumb-pipe-elbowList", nullptr},
-    {L"ov_plumb-pipe-arcList", nullptr},
+    {L"ov_plumb-getPipeElbowLength", ovLispGetPipeElbowLength},
+    {L"ov_plumb-pipe-elbowList", ovLispPipeElbowList},
+    {L"ov_plumb-pipe-arcList", ovLispPipeArcList},
     {L"ov_plumb-options", nullptr},
     {L"ov_plumb-pipeLinetype", nullptr},
     {L"ov_plumb-tblDwgValve", nullptr},
@@ -38,7 +40,7 @@ const ovLispFunction kTable[kLispFunctionCount] = {
     {L"ov_plumb-intersectPtrapLine", nullptr},
     {L"ov_plumb-intersectPtrapArc", nullptr},
     {L"ov_plumb-intersectPtrapPtrap", nullptr},
-    {L"ov_plumb-pipe-getHangerList", nullptr},
+    {L"ov_plumb-pipe-getHangerList", ovLispGetHangerList},
     {L"ov_plumb-pipeSize", nullptr},
     {L"ov_plumb-pipeSizingTable", nullptr},
     {L"ov_plumb-setDoDocumentActivated", ovLispSetDoDocumentActivated},

@@ -13,6 +13,8 @@
 #include "arx/aced_print.h"
 #include "arx/db_entities.h"
 #include "arx/hdw_format.h"
+#include "../module/test_arrow_layouts.h"
+#include "../module/test_pipe_filing_layouts.h"
 #include "sample_drawing.h"
 
 namespace {
@@ -42,6 +44,100 @@ class CorpusGadget : public AcDbEntity {
 AcRxClass* CorpusGadget::desc() { return acrxFindClass(L"CorpusGadget"); }
 AcRxClass* CorpusGadget::isA() const { return CorpusGadget::desc(); }
 AcRxObject* makeGadget() { return new CorpusGadget(); }
+
+// The plumbing module's pipe as each of its releases filed it, under the pipe's own
+// class and DXF names, so that the corpus holds pipes of every layout (the fuzz
+// targets, without the module, keep them as proxies).
+class CorpusPipe : public AcDbCurve {
+ public:
+  ACRX_DECLARE_MEMBERS(CorpusPipe)
+  int version = 13;
+  AcDbMText label;
+  PipeLayout layout;
+  Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* filer) const override {
+    Acad::ErrorStatus es = AcDbEntity::dwgOutFields(filer);
+    return es == Acad::eOk ? writePipeLayout(filer, version, layout) : es;
+  }
+};
+AcRxClass* CorpusPipe::desc() { return acrxFindClass(L"PlumbPipe"); }
+AcRxClass* CorpusPipe::isA() const { return CorpusPipe::desc(); }
+AcRxObject* makeCorpusPipe() { return new CorpusPipe(); }
+
+// A pipe of the version with breaks, fittings, a label and references to records of
+// the sample drawing.
+CorpusPipe* corpusPipe(int version, const SampleDrawing& s) {
+  auto* pipe = new CorpusPipe();
+  pipe->version = version;
+  pipe->setLayer(s.pipesLayer);
+  pipe->label.setContents(L"3\" CW");
+  pipe->label.setTextStyle(s.notesStyle);
+  PipeLayout& v = pipe->layout;
+  v.start = {10.0 * version, 0, 10};
+  v.end = {10.0 * version + 50, 20, 8};
+  v.ixPipe = version;
+  v.dwg = L"corpus";
+  LayoutElbow elbow;
+  elbow.length = 3;
+  elbow.angle = 0.785;
+  elbow.breaks[0] = 1.5;
+  v.elbows = {elbow};
+  v.arcRadius = 1.5;
+  LayoutArc arc;
+  arc.length = 1.2;
+  arc.offset = 4;
+  arc.normal = -1;
+  v.arcs = {arc};
+  v.tickOffsetHead = 2;
+  v.tickOffsetTail = 3;
+  v.tickWidth = 1;
+  v.verticalAngles = {0.5, 2.5};
+  v.breaks = {12.5, 30};
+  v.text = L"3\" CW";
+  v.label = &pipe->label;
+  v.textStyle = s.notesStyle;
+  v.textLayer = s.lockedLayer;
+  v.ptrap = true;
+  v.ptrapWidth = 4;
+  v.ptrapLine1 = {0.5};
+  v.ptrapPolyline = {1, 2};
+  v.ptrapLine2 = {0.25};
+  v.hiddenLayer = s.pipesLayer;
+  return pipe;
+}
+
+// The plumbing module's flow arrow as each of its releases filed it, under the arrow's
+// own class and DXF names (the fuzz targets, without the module, keep them as proxies).
+class CorpusArrow : public AcDbEntity {
+ public:
+  ACRX_DECLARE_MEMBERS(CorpusArrow)
+  int version = 3;
+  ArrowLayout layout;
+  Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* filer) const override {
+    Acad::ErrorStatus es = AcDbEntity::dwgOutFields(filer);
+    return es == Acad::eOk ? writeArrowLayout(filer, version, layout) : es;
+  }
+};
+AcRxClass* CorpusArrow::desc() { return acrxFindClass(L"PlumbPipeArrow"); }
+AcRxClass* CorpusArrow::isA() const { return CorpusArrow::desc(); }
+AcRxObject* makeCorpusArrow() { return new CorpusArrow(); }
+
+// An arrow of the version whose values tell the versions apart: its key is the version
+// and it starts at x = 100 times the version.
+CorpusArrow* corpusArrow(int version, const SampleDrawing& s) {
+  auto* arrow = new CorpusArrow();
+  arrow->version = version;
+  arrow->setLayer(s.pipesLayer);
+  ArrowLayout& v = arrow->layout;
+  v.start = {100.0 * version, 0, 10};
+  v.end = {100.0 * version + 60, 80, 20};
+  v.arrowLength = 9;
+  v.tailOffset = 1.5;
+  v.headOffset = 2.5;
+  v.ixPipe = version;
+  v.hangers = {48, -24, 100};
+  v.reversed = true;
+  return arrow;
+}
 
 Bytes readFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -105,6 +201,32 @@ void makeHdwSeeds(const fs::path& dir) {
       gadget->setLayer(s.lockedLayer);
       appendToModelSpace(db, gadget);
       save(db, dir / "valid-with-proxy.hdw");
+    }
+    deleteAcRxClass(cls);
+  }
+
+  {
+    AcRxClass* cls = newAcRxClass(L"PlumbPipe", L"AcDbCurve", 1, 1, 1, &makeCorpusPipe, L"OVPLUMBPIPE",
+                                  L"Plumbing Pipe|Orvane Software, Inc|https://www.orvane.example");
+    {
+      AcDbDatabase db(true);
+      SampleDrawing s = buildSampleDrawing(db);
+      // Every layout ever written, one no release wrote (5) and one of a later release (14).
+      for (int version : {1, 2, 11, 12, 13, 5, 14}) appendToModelSpace(db, corpusPipe(version, s));
+      save(db, dir / "valid-pipes-every-version.hdw");
+    }
+    deleteAcRxClass(cls);
+  }
+
+  {
+    AcRxClass* cls = newAcRxClass(L"PlumbPipeArrow", L"AcDbEntity", 1, 1, 1, &makeCorpusArrow, L"OVPLUMBPIPEARROW",
+                                  L"\"Plumbing Pipe Arrow|Orvane Software, Inc|https://www.orvane.example\"");
+    {
+      AcDbDatabase db(true);
+      SampleDrawing s = buildSampleDrawing(db);
+      // Every layout ever written, one no release wrote (0) and one of a later release (4).
+      for (int version : {1, 2, 3, 0, 4}) appendToModelSpace(db, corpusArrow(version, s));
+      save(db, dir / "valid-arrows-every-version.hdw");
     }
     deleteAcRxClass(cls);
   }
