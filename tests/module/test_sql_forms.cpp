@@ -415,14 +415,14 @@ void SqlForms::addPlacedObjects() {
   };
   symbol_ = symbol(L"BALLV");
   otherSymbol_ = symbol(L"GATEV");
-  const auto specification = [&](long symbol, const wchar_t* name) {
+  const auto catalogueValve = [&](long symbol, const wchar_t* name) {
     return addRow(L"tblValveS", Values{{L"ixDwgValve", symbol}, {L"ixValveSGroup", group_}, {L"sName", name}});
   };
-  ballValve_ = specification(symbol_, L"Ball valve");
-  gateValve_ = specification(otherSymbol_, L"Gate valve");
+  ballValve_ = catalogueValve(symbol_, L"Ball valve");
+  gateValve_ = catalogueValve(otherSymbol_, L"Gate valve");
   valveM_ = addRow(L"tblValveM", Values{{L"ixDwgValve", symbol_}});
-  const auto valve = [&](long specification, long type, const _variant_t& deleted) {
-    return addRow(L"tblValveL", Values{{L"ixValveS", specification}, {L"ixLayerSystem", layerSystem_},
+  const auto valve = [&](long catalogueValve, long type, const _variant_t& deleted) {
+    return addRow(L"tblValveL", Values{{L"ixValveS", catalogueValve}, {L"ixLayerSystem", layerSystem_},
                                        {L"ixPipeType", type}, {L"sDrawing", drawing_.c_str()},
                                        {L"iAlignmentPointNumber", 1L}, {L"bDeleted", deleted}});
   };
@@ -870,10 +870,10 @@ TEST_F(SqlForms, ProjectExplorer) {
            L" and tblAlignmentPointArea.sDrawing = tblPipe.sDrawing" + L" and tblPipe.ixPipeType = " + n(type) +
            L" and tblAlignmentPointArea.ixFloor = " + n(floor) + L" and tblPipe.bDeleted = 0";
   };
-  const auto floorsOfSpecification = [&](long specification) {
+  const auto floorsOfCatalogueValve = [&](long catalogueValve) {
     return L"Select tblAlignmentPointArea.ixFloor, tblFloor.sName from tblAlignmentPointArea, tblValveL, tblFloor" +
            std::wstring(L" where tblAlignmentPointArea.iAlignmentPointNumber = tblValveL.iAlignmentPointNumber and ") +
-           L" tblAlignmentPointArea.sDrawing = tblValveL.sDrawing" + L" and tblValveL.ixValveS = " + n(specification) +
+           L" tblAlignmentPointArea.sDrawing = tblValveL.sDrawing" + L" and tblValveL.ixValveS = " + n(catalogueValve) +
            L" and tblFloor.ixFloor = tblAlignmentPointArea.ixFloor" + L" and tblValveL.bDeleted = 0";
   };
   const auto onlyFloor = [&](const Answer& a) {
@@ -907,7 +907,7 @@ TEST_F(SqlForms, ProjectExplorer) {
          EXPECT_EQ(static_cast<long>(a.rows.size()), count(L"tblValveSGroup"));
          EXPECT_TRUE(keySet(a, L"ixValveSGroup").count(group_));
        }},
-      {"specifications of a group", L"Select * from tblValveS " + std::wstring(L" where ixValveSGroup = ") + n(group_),
+      {"catalogue valves of a group", L"Select * from tblValveS " + std::wstring(L" where ixValveSGroup = ") + n(group_),
        Run::Query, [&](const Answer& a) { EXPECT_EQ(keySet(a, L"ixValveS"), (std::set<long>{ballValve_, gateValve_})); }},
       {"floors of a group",
        L"Select tblAlignmentPointArea.ixFloor, tblFloor.sName from tblAlignmentPointArea, tblValveL, tblValveS, tblFloor" +
@@ -920,9 +920,9 @@ TEST_F(SqlForms, ProjectExplorer) {
          EXPECT_EQ(a.rows.size(), 1u) << "the erased valve lies on no floor";
          onlyFloor(a);
        }},
-      {"floors of a specification", floorsOfSpecification(ballValve_), Run::Query, onlyFloor},
-      {"floors of a specification with only erased valves", floorsOfSpecification(gateValve_), Run::Query, none},
-      {"specifications of a group on a floor",
+      {"floors of a catalogue valve", floorsOfCatalogueValve(ballValve_), Run::Query, onlyFloor},
+      {"floors of a catalogue valve with only erased valves", floorsOfCatalogueValve(gateValve_), Run::Query, none},
+      {"catalogue valves of a group on a floor",
        L"Select tblValveL.ixValveS, tblValveS.sName from tblValveL, tblValveS, tblAlignmentPointArea " +
            std::wstring(L" where tblValveL.ixValveS = tblValveS.ixValveS and tblValveS.ixValveSGroup = ") + n(group_) +
            L" and tblAlignmentPointArea.iAlignmentPointNumber = tblValveL.iAlignmentPointNumber" +
@@ -934,7 +934,7 @@ TEST_F(SqlForms, ProjectExplorer) {
          EXPECT_EQ(integer(column(a.rows[0], L"ixValveS")), ballValve_);
          EXPECT_EQ(text(column(a.rows[0], L"sName")), L"Ball valve");
        }},
-      {"placed valves of a specification on a floor",
+      {"placed valves of a catalogue valve on a floor",
        L"Select tblValveL.ixValveL, tblValveL.sDrawing from tblValveL, tblAlignmentPointArea" +
            std::wstring(L" where tblValveL.ixValveS = ") + n(ballValve_) +
            L" and tblAlignmentPointArea.iAlignmentPointNumber = tblValveL.iAlignmentPointNumber" +
