@@ -16,15 +16,17 @@ AcedPrintSink& sink() {
 }
 }  // namespace
 
-AcedPrintSink acedSetPrintSink(AcedPrintSink newSink) {
-  AcedPrintSink old = sink();
-  sink() = std::move(newSink);
-  return old;
-}
-
 namespace {
 bool gLineOpen = false;
 }  // namespace
+
+// A new sink is a new output: nothing of it is on an open line yet.
+AcedPrintSink acedSetPrintSink(AcedPrintSink newSink) {
+  AcedPrintSink old = sink();
+  sink() = std::move(newSink);
+  gLineOpen = false;
+  return old;
+}
 
 bool acedPrintLineOpen() { return gLineOpen; }
 
