@@ -200,7 +200,8 @@ class AcDbMText : public AcDbEntity {
   const std::wstring& contentsText() const { return contents_; }
   int setContents(const ACHAR* text);
   // The lines the text is shown in: "\P" breaks, and with a width set, words wrap.
-  std::vector<std::wstring> lines() const;
+  // Laid out once for the contents, width and height they were asked for last.
+  const std::vector<std::wstring>& lines() const;
   double actualWidth() const;
   double actualHeight() const;
 
@@ -227,4 +228,12 @@ class AcDbMText : public AcDbEntity {
   AttachmentPoint attachment_ = kTopLeft;
   AcDbObjectId style_;
   std::wstring contents_;
+  // The last layout: objects are drawn far more often than they change.
+  struct Layout {
+    std::wstring contents;
+    double width = -1.0;
+    double height = -1.0;
+    std::vector<std::wstring> lines;
+  };
+  mutable Layout layout_;
 };

@@ -69,7 +69,7 @@ std::vector<LaidLine> layOut(const AcDbMText& mt) {
   double top = row == 0 ? 0 : (row == 1 ? boxHeight / 2 : boxHeight);
   AcGeVector3d dir = mt.direction(), up = mt.normal().crossProduct(dir);
   std::vector<LaidLine> out;
-  std::vector<std::wstring> lines = mt.lines();
+  const std::vector<std::wstring>& lines = mt.lines();
   for (size_t i = 0; i < lines.size(); ++i) {
     double lw = static_cast<double>(lines[i].size()) * AcDbMText::kCharWidthFactor * h;
     double x = left + (col == 0 ? 0 : (col == 1 ? (w - lw) / 2 : w - lw));
@@ -126,18 +126,21 @@ int AcDbMText::setContents(const ACHAR* text) {
   return static_cast<int>(contents_.size());
 }
 
-std::vector<std::wstring> AcDbMText::lines() const {
+const std::vector<std::wstring>& AcDbMText::lines() const {
   assertReadEnabled();
+  if (layout_.width == width_ && layout_.height == height_ && layout_.contents == contents_) return layout_.lines;
   std::vector<std::wstring> out;
-  if (contents_.empty()) return out;
-  double charWidth = kCharWidthFactor * height_;
-  for (const std::wstring& p : paragraphs(contents_)) {
-    if (width_ > 0)
-      wrapInto(p, charWidth, width_, out);
-    else
-      out.push_back(p);
+  const double charWidth = kCharWidthFactor * height_;
+  if (!contents_.empty()) {
+    for (const std::wstring& p : paragraphs(contents_)) {
+      if (width_ > 0)
+        wrapInto(p, charWidth, width_, out);
+      else
+        out.push_back(p);
+    }
   }
-  return out;
+  layout_ = Layout{contents_, width_, height_, std::move(out)};
+  return layout_.lines;
 }
 
 double AcDbMText::actualWidth() const {

@@ -8,12 +8,35 @@
 #include "arx/db_entities.h"
 #include "arx/db_proxy.h"
 
+void GiPrimitive::reset(GiPrimitiveKind newKind, const GiTraits& newTraits) {
+  kind = newKind;
+  traits = newTraits;
+  points.clear();
+  closed = false;
+  center = AcGePoint3d();
+  radius = 0.0;
+  normal = AcGeVector3d(0, 0, 1);
+  startVector = AcGeVector3d();
+  sweep = 0.0;
+  location = AcGePoint3d();
+  height = 0.0;
+  rotation = 0.0;
+  contents.clear();
+  attachment = 7;
+  width = 0.0;
+  multiline = false;
+  // The lines are left for the text that is drawn next to assign over: its strings
+  // then keep their memory. Only a text primitive's lines mean anything.
+}
+
 GiPrimitive& AcGiRecordingWorldDraw::add(GiPrimitiveKind kind) const {
-  GiPrimitive& p = primitives_.emplace_back();
-  p.kind = kind;
-  p.traits = traits_;
+  if (used_ == primitives_.size()) primitives_.emplace_back();
+  GiPrimitive& p = primitives_[used_++];
+  p.reset(kind, traits_);
   return p;
 }
+
+void AcGiRecordingWorldDraw::clear() { used_ = 0; }
 
 void AcGiRecordingWorldDraw::setColor(Adesk::UInt16 colorIndex) {
   // A fresh colour so that an index replaces a true colour set before it.
@@ -63,7 +86,7 @@ bool AcGiRecordingWorldDraw::text(const AcGePoint3d& position, const AcGeVector3
   p.rotation = direction.isZeroLength() ? 0.0 : std::atan2(direction.y, direction.x);
   p.contents = pMsg != nullptr ? pMsg : L"";
   p.attachment = AcDbMText::kBottomLeft;
-  p.lines = {p.contents};
+  p.lines.assign(1, p.contents);
   return false;
 }
 
@@ -100,6 +123,8 @@ bool AcGiRecordingWorldDraw::draw(AcGiDrawable* pDrawable) const {
 }
 
 std::vector<GiPrimitive> AcGiRecordingWorldDraw::takePrimitives() {
+  primitives_.resize(used_);
+  used_ = 0;
   std::vector<GiPrimitive> out;
   out.swap(primitives_);
   return out;

@@ -2,6 +2,7 @@
 // drawing order, each with the traits that applied when it was drawn.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,9 @@ struct GiPrimitive {
   double width = 0.0;
   bool multiline = false;
   std::vector<std::wstring> lines;
+
+  // Back to a new primitive's values, keeping the memory its lists and texts hold.
+  void reset(GiPrimitiveKind newKind, const GiTraits& newTraits);
 };
 
 // A world draw that is its own geometry and traits. Geometry calls answer false
@@ -89,16 +93,21 @@ class AcGiRecordingWorldDraw : public AcGiWorldDraw, public AcGiWorldGeometry, p
   // means a drawable keeps drawing itself.
   bool draw(AcGiDrawable* pDrawable) const override;
 
-  const std::vector<GiPrimitive>& primitives() const { return primitives_; }
+  std::span<const GiPrimitive> primitives() const { return {primitives_.data(), used_}; }
   std::vector<GiPrimitive> takePrimitives();
-  void clear() { primitives_.clear(); }
+  // Forgets the primitives; their memory is kept for the next ones, so that drawing
+  // object after object into one recorder does not allocate for every primitive.
+  void clear();
 
   static constexpr int kMaxNesting = 64;
 
  private:
   GiPrimitive& add(GiPrimitiveKind kind) const;
 
+  // The first used_ are the primitives drawn; those after them were cleared and are
+  // kept for their memory.
   mutable std::vector<GiPrimitive> primitives_;
+  mutable size_t used_ = 0;
   mutable int nesting_ = 0;
   GiTraits traits_;
   AcGiRegenType regenType_ = kAcGiStandardDisplay;

@@ -460,7 +460,7 @@ std::string element(const Item& item, double dashScale, double strokeWidth, doub
 
 }  // namespace
 
-std::string renderSvg(AcDbDatabase* db, const std::vector<GiPrimitive>& primitives, const SvgOptions& options) {
+std::string renderSvg(AcDbDatabase* db, std::span<const GiPrimitive> primitives, const SvgOptions& options) {
   StyleResolver styles(db);
   std::vector<Item> items;
   Bounds bounds;

@@ -3,6 +3,7 @@
 // rsvg-convert where it is installed.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@ struct SvgOptions {
 // The SVG (UTF-8) of recorded primitives. Colours, linetypes and visibility come from
 // db's layer and linetype records; a primitive on a layer that is off or frozen is
 // left out. With no database everything is drawn black and continuous.
-std::string renderSvg(AcDbDatabase* db, const std::vector<GiPrimitive>& primitives,
+std::string renderSvg(AcDbDatabase* db, std::span<const GiPrimitive> primitives,
                       const SvgOptions& options = {});
 
 // The SVG of everything the database's model space draws.

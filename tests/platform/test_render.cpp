@@ -260,7 +260,7 @@ TEST(RecordingWorldDraw, NestedDrawablesInheritAndPassOnTraits) {
 
   AcGiRecordingWorldDraw wd;
   wd.geometry().draw(&outer);
-  const std::vector<GiPrimitive>& p = wd.primitives();
+  const auto p = wd.primitives();
   ASSERT_EQ(p.size(), 4u);
   EXPECT_EQ(p[0].traits.layerId, a);
   EXPECT_EQ(p[1].kind, GiPrimitiveKind::Circle);
@@ -296,7 +296,7 @@ TEST(RecordingWorldDraw, HandedOverObjectsTakeTheCurrentTraits) {
 
   AcGiRecordingWorldDraw wd;
   wd.geometry().draw(&pipe);
-  const std::vector<GiPrimitive>& p = wd.primitives();
+  const auto p = wd.primitives();
   ASSERT_GE(p.size(), 3u);
   EXPECT_EQ(p[0].kind, GiPrimitiveKind::Text);
   EXPECT_EQ(p[0].contents, L"4\" PVC");
