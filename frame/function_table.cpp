@@ -4,8 +4,11 @@
 
 #include "arrow/arrow_lisp.h"
 #include "arx/aced_lisp.h"
+#include "dialogs/options_lisp.h"
 #include "frame/frame_functions.h"
+#include "pipe/pipe_drawing_lisp.h"
 #include "pipe/pipe_functions.h"
+#include "pipe/ptrap_functions.h"
 
 namespace {
 
@@ -13,20 +16,20 @@ const ovLispFunction kTable[kLispFunctionCount] = {
     {L"ov_plumb-disconnect", ovLispDisconnect},
     {L"ov_plumb-insertPipe", ovLispInsertPipe},
     {L"ov_plumb-insertPipeArrow", ovLispInsertPipeArrow},
-    {L"ov_plumb-setPipeInfo", nullptr},
+    {L"ov_plumb-setPipeInfo", ovLispSetPipeInfo},
     {L"ov_plumb-setPipeArrowInfo", ovLispSetPipeArrowInfo},
     {L"ov_plumb-getLayer", ovLispGetLayer},
     {L"ov_plumb-setPipeBreaks", ovLispSetPipeBreaks},
     {L"ov_plumb-pipe-setElbowBreaks", ovLispPipeSetElbowBreaks},
     {L"ov_plumb-pipe-setArcBreaks", ovLispPipeSetArcBreaks},
-    {L"ov_plumb-pipe-setPtrapLine1Breaks", nullptr},
-    {L"ov_plumb-pipe-setPtrapPolylineBreaks", nullptr},
-    {L"ov_plumb-pipe-setPtrapLine2Breaks", nullptr},
-    {L"ov_plumb-explodePipe", nullptr},
+    {L"ov_plumb-pipe-setPtrapLine1Breaks", ovLispPipeSetPtrapLine1Breaks},
+    {L"ov_plumb-pipe-setPtrapPolylineBreaks", ovLispPipeSetPtrapPolylineBreaks},
+    {L"ov_plumb-pipe-setPtrapLine2Breaks", ovLispPipeSetPtrapLine2Breaks},
+    {L"ov_plumb-explodePipe", ovLispExplodePipe},
     {L"ov_plumb-getPipeElbowLength", ovLispGetPipeElbowLength},
     {L"ov_plumb-pipe-elbowList", ovLispPipeElbowList},
     {L"ov_plumb-pipe-arcList", ovLispPipeArcList},
-    {L"ov_plumb-options", nullptr},
+    {L"ov_plumb-options", ovLispOptions},
     {L"ov_plumb-pipeLinetype", nullptr},
     {L"ov_plumb-tblDwgValve", nullptr},
     {L"ov_plumb-pipeSumCategory", nullptr},
@@ -37,9 +40,9 @@ const ovLispFunction kTable[kLispFunctionCount] = {
     {L"ov_plumb-pipeLabel", nullptr},
     {L"ov_plumb-ProjectExplorer", nullptr},
     {L"ov_plumb-alignmentPoint-Query", nullptr},
-    {L"ov_plumb-intersectPtrapLine", nullptr},
-    {L"ov_plumb-intersectPtrapArc", nullptr},
-    {L"ov_plumb-intersectPtrapPtrap", nullptr},
+    {L"ov_plumb-intersectPtrapLine", ovLispIntersectPtrapLine},
+    {L"ov_plumb-intersectPtrapArc", ovLispIntersectPtrapArc},
+    {L"ov_plumb-intersectPtrapPtrap", ovLispIntersectPtrapPtrap},
     {L"ov_plumb-pipe-getHangerList", ovLispGetHangerList},
     {L"ov_plumb-pipeSize", nullptr},
     {L"ov_plumb-pipeSizingTable", nullptr},

@@ -44,6 +44,8 @@ void terminateExtensionModule() {
 
 void ovAddModuleClass(ovModuleClass moduleClass) { moduleClasses().push_back(moduleClass); }
 
+HINSTANCE ovModuleResourceHandle() { return gExtensionInitialised ? gExtensionModule.hResource : nullptr; }
+
 AcRx::AppRetCode ovInitApplication(void* packet) {
   acrxUnlockApplication(packet);
   acrxRegisterAppMDIAware(packet);

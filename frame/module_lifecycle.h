@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "arx/rx_app.h"
+#include "win/windows_types.h"
 
 // The module's version, as the banner shows it.
 inline constexpr wchar_t kModuleVersion[] = L"4.1.44 (25084)";
@@ -19,6 +20,10 @@ AcRx::AppRetCode ovEntryPoint(AcRx::AppMsgCode message, void* packet);
 
 // The library attach (reason 1) and detach (reason 0); always answers 1.
 int ovLibraryMain(void* instance, unsigned reason);
+
+// The module's own resources (its dialogs), made current around each dialog it shows;
+// null outside the library's attach and detach.
+HINSTANCE ovModuleResourceHandle();
 
 // The custom classes the module registers at initialisation and deletes at unload,
 // in that order: the entities' class initialisers and their removal.

@@ -82,6 +82,8 @@ class PlumbPipe : public AcDbCurve {
   Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
   Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
   void subList() const override;
+  // Draws the pipe (pipe_drawing.cpp).
+  bool subWorldDraw(AcGiWorldDraw* wd) override;
 
   // Editing (pipe_editing.cpp): a pipe moves in plan and keeps its elevations.
   Acad::ErrorStatus subGetOsnapPoints(AcDb::OsnapMode mode, Adesk::GsMarker gsSelectionMark,

@@ -6,6 +6,8 @@
 // opened, a missing default module and a plug-in that cannot be loaded are reported
 // on stderr and the host goes on without them.
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +22,7 @@
 #include "db/project_seed.h"
 #include "lisp/lisp_interpreter.h"
 #include "mfc/ui_script.h"
+#include "mfc/ui_terminal.h"
 #include "options.h"
 #include "session.h"
 
@@ -125,7 +128,14 @@ int main(int argc, char** argv) {
     HostSession session(lisp);
     for (const std::string& text : scripts) session.runScript(text);
     for (const std::string& expression : options.evals) session.runAtPrompt(expression);
-    if (options.repl) session.repl(std::cin);
+    if (options.repl) {
+      // A person at the prompt answers dialogs on the terminal, unless --ui answers them.
+      TerminalUiDriver terminal(std::cin);
+      const bool person = options.uiFile.empty() && isatty(STDIN_FILENO);
+      if (person) setUiDriver(&terminal);
+      session.repl(std::cin);
+      if (person) setUiDriver(nullptr);
+    }
     loader.unloadAll();
   }
   acDocManagerPtr()->hostCloseAll();

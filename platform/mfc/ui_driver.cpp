@@ -2,6 +2,7 @@
 #include "mfc/ui_driver.h"
 
 #include "arx/aced_print.h"
+#include "mfc/dialog.h"
 #include "mfc/message_box.h"
 #include "win/win_text.h"
 
@@ -86,4 +87,25 @@ std::optional<std::wstring> ConsoleUiDriver::pickFile(const std::wstring& title,
                                                       const std::wstring& folder, const std::wstring& fileName) {
   acedPrintText(uiFileDialogLine(title, filter, folder, fileName) + uiAnswerLine(L"Cancel"));
   return std::nullopt;
+}
+
+void UiDriver::runDialog(CDialog& dialog) {
+  acedPrintText(uiDialogLine(dialog));
+  uiCancelDialog(dialog, L"nobody is there to answer the dialog");
+}
+
+std::wstring uiDialogLine(const CDialog& dialog) {
+  return L"\n[" + dialog.caption() + L"] dialog " + dialogNameOf(dialog);
+}
+
+std::wstring uiDialogClosedLine(int code) {
+  const std::wstring name = uiAnswerName(code);
+  const bool named = uiAnswerFromName(name) == code;
+  return L"\n-> closed with " + (named ? name : L"code " + std::to_wstring(code));
+}
+
+void uiCancelDialog(CDialog& dialog, const std::wstring& note) {
+  acedPrintText(uiAnswerLine(L"Cancel", note));
+  dialog.pressEscape();
+  if (!dialog.isEnded()) dialog.EndDialog(IDCANCEL);
 }

@@ -9,6 +9,8 @@
 
 enum class UiIcon { None, Error, Warning, Information, Question };
 
+class CDialog;
+
 class UiDriver {
  public:
   virtual ~UiDriver() = default;
@@ -21,6 +23,10 @@ class UiDriver {
   // empty). Answers the chosen path, or nothing when the user cancels.
   virtual std::optional<std::wstring> pickFile(const std::wstring& title, const std::wstring& filter,
                                                const std::wstring& folder, const std::wstring& fileName) = 0;
+  // Runs a modal dialog that has been initialised: acts as the user through the
+  // dialog's user actions until it has ended. This default has nobody to act and
+  // cancels the dialog with a note (uiCancelDialog).
+  virtual void runDialog(CDialog& dialog);
 };
 
 // The driver in effect: the console's default unless another was set.
@@ -55,3 +61,10 @@ std::wstring uiMessageBoxLine(const std::wstring& title, const std::wstring& tex
 std::wstring uiFileDialogLine(const std::wstring& title, const std::wstring& filter, const std::wstring& folder,
                               const std::wstring& fileName);
 std::wstring uiAnswerLine(const std::wstring& answer, const std::wstring& note = L"");
+// "\n[CAPTION] dialog NAME": the line a driver prints when a dialog opens.
+std::wstring uiDialogLine(const CDialog& dialog);
+// "\n-> closed with OK" (or the code's number when it has no answer name).
+std::wstring uiDialogClosedLine(int code);
+// Ends a dialog nobody will act on any more: prints "\n-> Cancel (NOTE)", presses
+// Escape and, when the dialog's OnCancel does not end it, ends it with IDCANCEL.
+void uiCancelDialog(CDialog& dialog, const std::wstring& note);

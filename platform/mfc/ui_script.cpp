@@ -7,7 +7,9 @@
 #include <iterator>
 
 #include "arx/aced_print.h"
+#include "mfc/dialog.h"
 #include "mfc/message_box.h"
+#include "mfc/ui_actions.h"
 #include "win/win_text.h"
 
 namespace {
@@ -23,7 +25,13 @@ std::wstring checkEntry(const UiScriptEntry& entry) {
     return entry.argument.empty() ? L"a file answer needs a path (file-cancel cancels the dialog)" : L"";
   if (entry.action == L"file-cancel")
     return entry.argument.empty() ? L"" : L"file-cancel takes nothing after it";
-  return L"unknown answer \"" + entry.action + L"\" (expected messagebox, file or file-cancel)";
+  if (entry.action == L"dialog") return entry.argument.empty() ? L"a dialog line needs the dialog's name" : L"";
+  if (isDialogActionVerb(entry.action)) {
+    UiAction action;
+    return parseDialogAction(entry.action, entry.argument, action);
+  }
+  return L"unknown answer \"" + entry.action +
+         L"\" (expected messagebox, file, file-cancel, dialog or a dialog action)";
 }
 
 std::unique_ptr<ScriptedUiDriver>& installedDriver() {
@@ -110,6 +118,31 @@ std::optional<std::wstring> ScriptedUiDriver::pickFile(const std::wstring& title
   acedPrintText(uiFileDialogLine(title, filter, folder, fileName) +
                 uiAnswerLine(chosen ? *chosen : L"Cancel", why.empty() ? L"" : L"default; " + why));
   return chosen;
+}
+
+void ScriptedUiDriver::runDialog(CDialog& dialog) {
+  acedPrintText(uiDialogLine(dialog));
+  std::wstring why;
+  const UiScriptEntry* expected = take({L"dialog"}, L"a dialog", why);
+  if (expected == nullptr) return uiCancelDialog(dialog, why);
+  if (!winEqualNoCase(expected->argument, dialogNameOf(dialog)) && !winEqualNoCase(expected->argument, dialog.caption()))
+    return uiCancelDialog(dialog, L"line " + std::to_wstring(expected->line) + L" of " + sourceName_ +
+                                      L" expects the dialog " + expected->argument);
+  while (!dialog.isEnded()) {
+    if (next_ >= entries_.size()) return uiCancelDialog(dialog, L"no actions left in " + sourceName_);
+    const UiScriptEntry& entry = entries_[next_];
+    if (!isDialogActionVerb(entry.action))
+      return uiCancelDialog(dialog, L"line " + std::to_wstring(entry.line) + L" of " + sourceName_ +
+                                        L" is not an action in this dialog");
+    ++next_;
+    UiAction action;
+    parseDialogAction(entry.action, entry.argument, action);  // checked when the file was read
+    // The action is printed before it is done, so that what its handlers show follows it.
+    acedPrintText(L"\n-> " + dialogActionLine(action));
+    const std::wstring problem = applyDialogAction(dialog, action);
+    if (!problem.empty()) acedPrintText(L"\n-> refused: " + problem);
+  }
+  acedPrintText(uiDialogClosedLine(dialog.endCode()));
 }
 
 bool installScriptedUiDriver(const std::string& path, std::wstring& error) {

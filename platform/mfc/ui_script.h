@@ -1,16 +1,21 @@
-// The scripted UI driver: answers message boxes and file dialogs from an answer file
-// (ovhost --ui FILE), in order, printing what was shown and answered as the console
-// driver does. The file has one answer a line:
+// The scripted UI driver: answers message boxes and file dialogs and acts as the user
+// in dialogs from an answer file (ovhost --ui FILE), in order, printing what was
+// shown and done as the console driver does. The file has one line an entry:
 //
 //   # a comment; blank lines are ignored too
 //   messagebox Yes          the next message box: OK, Cancel, Yes, No, Abort, Retry,
 //                           Ignore, Try Again or Continue (any case)
 //   file /path/to/GATE.dwg  the next file dialog: choose this file (rest of the line)
 //   file-cancel             the next file dialog: cancel
+//   dialog NAME             the next dialog: it must be NAME; the lines after it are
+//                           its actions (click, type, check, choose, select, cell,
+//                           tick, pick, press, toggle, escape: see ui_actions.h)
 //
 // When the answers run out, or the next one is for another kind of dialog, or names
 // a button the box does not have, the box takes its default (a file dialog cancels)
-// and the printed answer says why.
+// and the printed answer says why. A dialog whose actions run out, or whose next line
+// is no action of it, is cancelled with a note saying so; an action the dialog
+// refuses is printed with the reason and the script goes on.
 #pragma once
 
 #include <cstddef>
@@ -21,7 +26,7 @@
 #include "mfc/ui_driver.h"
 
 struct UiScriptEntry {
-  std::wstring action;    // "messagebox", "file", "file-cancel"
+  std::wstring action;    // "messagebox", "file", "file-cancel", "dialog" or a dialog action
   std::wstring argument;  // the rest of the line, blanks trimmed
   int line = 0;
 };
@@ -38,6 +43,7 @@ class ScriptedUiDriver : public UiDriver {
                  int defaultAnswer) override;
   std::optional<std::wstring> pickFile(const std::wstring& title, const std::wstring& filter,
                                        const std::wstring& folder, const std::wstring& fileName) override;
+  void runDialog(CDialog& dialog) override;
 
   std::size_t remaining() const { return entries_.size() - next_; }
 

@@ -1,0 +1,205 @@
+// Dialogs driven by the scripted driver (answer files with dialog actions, running
+// out, wrong dialogs, refused actions) and by the terminal driver (typed actions).
+#include <sstream>
+
+#include "mfc/message_box.h"
+#include "mfc/ui_actions.h"
+#include "mfc/ui_script.h"
+#include "mfc/ui_terminal.h"
+#include "test_mfc_dialog_fixture.h"
+
+namespace {
+
+constexpr int kName = 11, kLocked = 12;
+
+// Asks for a name; OK refuses an empty one with a box; "Again" asks whether to clear.
+class CDialogAsk : public CAdUiDialog {
+ public:
+  CDialogAsk() : CAdUiDialog(400) {}
+  BOOL OnInitDialog() override {
+    SetDialogName(L"test:Ask");
+    SetWindowText(L"Ask");
+    addField(kName, L"Name:");
+    addButton(kLocked, L"Locked").EnableWindow(FALSE);
+    addButton(IDOK, L"OK");
+    addButton(20, L"Again");
+    onClicked(20, [this] {
+      if (MessageBox(L"Clear the name?", L"Ask", MB_YESNO) == IDYES) SetDlgItemText(kName, L"");
+    });
+    return TRUE;
+  }
+  void OnOK() override {
+    GetDlgItemText(kName, name);
+    if (name.empty()) {
+      MessageBox(L"Name cannot be a blank string.", L"Ask", MB_OK);
+      return;
+    }
+    EndDialog(IDOK);
+  }
+  std::wstring name;
+};
+
+class ScriptTest : public DialogTest {
+ protected:
+  // Installs a driver reading text; fails the test on a parse error.
+  void useScript(const std::string& text) {
+    std::wstring error;
+    script_ = ScriptedUiDriver::fromText(text, "answers.ui", error);
+    ASSERT_NE(script_, nullptr) << acutWideToUtf8(error);
+    setUiDriver(script_.get());
+  }
+  std::unique_ptr<ScriptedUiDriver> script_;
+};
+
+// Actions, a message box asked by a handler, and the printed record of it all.
+TEST_F(ScriptTest, ActionsAndBoxesInOrder) {
+  useScript(
+      "dialog test:Ask\n"
+      "click OK\n"
+      "messagebox OK\n"
+      "type 11 Main\n"
+      "click 20\n"
+      "messagebox No\n"
+      "click 1\n");
+  CDialogAsk dialog;
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(dialog.name, L"Main");
+  EXPECT_EQ(script_->remaining(), 0u);
+  EXPECT_EQ(printed_,
+            L"\n[Ask] dialog test:Ask"
+            L"\n-> click 1"
+            L"\n[Ask] Name cannot be a blank string.\n-> OK"
+            L"\n-> type 11 \"Main\""
+            L"\n-> click 20"
+            L"\n[Ask] Clear the name?\n-> No"
+            L"\n-> click 1"
+            L"\n-> closed with OK");
+}
+
+// When the actions run out the dialog is cancelled with a note, never left open.
+TEST_F(ScriptTest, RunningOutCancels) {
+  useScript("dialog Ask\ntype 11 x\n");  // the caption names the dialog too
+  CDialogAsk dialog;
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_EQ(printed_, L"\n[Ask] dialog test:Ask\n-> type 11 \"x\"\n-> Cancel (no actions left in answers.ui)");
+}
+
+// A script that expects another dialog, or has no dialog line, cancels this one.
+TEST_F(ScriptTest, WrongOrMissingDialogLineCancels) {
+  useScript("dialog test:Other\nclick 1\n");
+  CDialogAsk first;
+  EXPECT_EQ(first.DoModal(), IDCANCEL);
+  EXPECT_NE(printed_.find(L"-> Cancel (line 1 of answers.ui expects the dialog test:Other)"), std::wstring::npos);
+  printed_.clear();
+  CDialogAsk second;  // the next line is an action, not a dialog
+  EXPECT_EQ(second.DoModal(), IDCANCEL);
+  EXPECT_NE(printed_.find(L"-> Cancel (line 2 of answers.ui is not an answer to a dialog)"), std::wstring::npos);
+}
+
+// A line that is no action of the open dialog (an answer for a box nobody shows)
+// cancels the dialog and is left for what comes next.
+TEST_F(ScriptTest, ForeignLineCancelsAndStays) {
+  useScript("dialog test:Ask\nmessagebox Yes\n");
+  CDialogAsk dialog;
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_NE(printed_.find(L"-> Cancel (line 2 of answers.ui is not an action in this dialog)"), std::wstring::npos);
+  EXPECT_EQ(script_->remaining(), 1u);
+  EXPECT_EQ(MessageBox(nullptr, L"t", L"T", MB_YESNO), IDYES);
+}
+
+// A refused action is printed with its reason and the script goes on.
+TEST_F(ScriptTest, RefusedActionsArePrintedAndSkipped) {
+  useScript("dialog test:Ask\nclick 12\ntick 11 1 1 on\ntype 11 A B \n escape\n");
+  CDialogAsk dialog;
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_EQ(printed_,
+            L"\n[Ask] dialog test:Ask"
+            L"\n-> click 12\n-> refused: control 12 is disabled"
+            L"\n-> tick 11 1 1 on\n-> refused: control 11 is a field, not a grid"
+            L"\n-> type 11 \"A B\""
+            L"\n-> escape"
+            L"\n-> closed with Cancel");
+}
+
+// Malformed action lines are errors naming the line, found when the file is read.
+TEST(ScriptFormat, MalformedActionsAreErrors) {
+  struct Case {
+    const char* text;
+    const wchar_t* error;
+  };
+  const Case cases[] = {
+      {"dialog\n", L"x.ui:1: a dialog line needs the dialog's name"},
+      {"click\n", L"x.ui:1: expected click ID"},
+      {"# c\nselect 5 1\n", L"x.ui:2: expected select GRID ROW COLUMN"},
+      {"tick 5 1 1 maybe\n", L"x.ui:1: expected tick GRID ROW COLUMN on|off"},
+      {"escape now\n", L"x.ui:1: expected escape"},
+      {"press 5 a 1\n", L"x.ui:1: expected press GRID ROW COLUMN"},
+      {"jump 3\n", L"x.ui:1: unknown answer \"jump\" (expected messagebox, file, file-cancel, dialog or a dialog action)"},
+  };
+  for (const Case& c : cases) {
+    std::wstring error;
+    EXPECT_EQ(ScriptedUiDriver::fromText(c.text, "x.ui", error), nullptr) << c.text;
+    EXPECT_EQ(error, c.error) << c.text;
+  }
+  std::wstring error;
+  EXPECT_NE(ScriptedUiDriver::fromText("cell 5 2 3 \"  padded \"\npick 5 2 4 Browse. . .\nCHECK 3 OFF\n", "x.ui", error),
+            nullptr)
+      << acutWideToUtf8(error);
+}
+
+// Quoted texts keep their blanks; an empty pair of quotes is an empty text.
+TEST(ScriptFormat, QuotedTexts) {
+  UiAction action;
+  ASSERT_EQ(parseDialogAction(L"cell", L" 5 2 3 \"  two  \" ", action), L"");
+  EXPECT_EQ(action.text, L"  two  ");
+  ASSERT_EQ(parseDialogAction(L"type", L"7 \"\"", action), L"");
+  EXPECT_EQ(action.text, L"");
+  EXPECT_EQ(action.id, 7);
+  EXPECT_EQ(dialogActionLine(action), L"type 7 \"\"");
+}
+
+// ---- the terminal driver --------------------------------------------------------------
+
+// Typed actions, help and mistakes; the dialog is shown at the start and after each
+// action that leaves it open.
+TEST_F(DialogTest, TerminalDriverReadsTypedActions) {
+  std::istringstream typed("help\nfrobnicate\n\ntype 11 Pat\nclick OK\n");
+  TerminalUiDriver terminal(typed);
+  setUiDriver(&terminal);
+  CDialogAsk dialog;
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(dialog.name, L"Pat");
+  const std::wstring screen =
+      L"== Ask (test:Ask) ==\n"
+      L"[11] field \"Name:\" = \"\"\n"
+      L"[12] button \"Locked\" (disabled)\n"
+      L"[1] button \"OK\"\n"
+      L"[20] button \"Again\"\n";
+  EXPECT_EQ(printed_.substr(0, 23 + screen.size()), L"\n[Ask] dialog test:Ask\n" + screen);
+  EXPECT_NE(printed_.find(L"  cell GRID ROW COLUMN TEXT    type into a grid cell"), std::wstring::npos);
+  EXPECT_NE(printed_.find(L"-> unknown action \"frobnicate\" (help lists the actions)\n"), std::wstring::npos);
+  EXPECT_NE(printed_.find(L"[11] field \"Name:\" = \"Pat\" (focus)\n"), std::wstring::npos);
+  const std::wstring end = L"dialog> \n-> closed with OK\n";
+  EXPECT_EQ(printed_.substr(printed_.size() - end.size()), end);
+}
+
+// The end of input cancels the dialog; boxes read an answer, an empty line takes the
+// default, and files are typed or cancelled.
+TEST_F(DialogTest, TerminalDriverAtTheEndOfInput) {
+  std::istringstream typed("type 11 x\n");
+  TerminalUiDriver terminal(typed);
+  setUiDriver(&terminal);
+  CDialogAsk dialog;
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_NE(printed_.find(L"-> Cancel (end of input)"), std::wstring::npos);
+
+  std::istringstream answers("maybe\nno\n\n/tmp/a.dwg\n\n");
+  TerminalUiDriver asker(answers);
+  setUiDriver(&asker);
+  EXPECT_EQ(MessageBox(nullptr, L"Sure?", L"Q", MB_YESNO), IDNO);  // "maybe" is asked again
+  EXPECT_EQ(MessageBox(nullptr, L"Sure?", L"Q", MB_YESNO | MB_DEFBUTTON2), IDNO);
+  EXPECT_EQ(asker.pickFile(L"Open", L"*.dwg", L"", L""), std::optional<std::wstring>(L"/tmp/a.dwg"));
+  EXPECT_EQ(asker.pickFile(L"Open", L"*.dwg", L"", L""), std::nullopt);
+}
+
+}  // namespace

@@ -1,0 +1,9 @@
+; ovhost: --ui $SCRIPT_DIR/options_edit.ui
+; setup: --new-project .
+; The options dialog on a new project: the first run changes settings and presses OK;
+; the second shows what was stored (the method greys the diameter, the browser
+; proposes the stored block) and cancels; a missing database file answers nil.
+(print (ov_plumb-options "BLOCKS/" "pipe-breakWidth" T))
+(print (ov_plumb-options "BLOCKS/" "pipe-breakWidth" T))
+(print (ov_plumb-options "BLOCKS/" "" nil "missing.ov"))
+(print (ov_plumb-options 7))
