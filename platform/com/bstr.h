@@ -1,6 +1,7 @@
 // Length-prefixed wide strings as COM passes texts (BSTR), and _bstr_t that owns one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,6 +16,52 @@ BSTR SysAllocString(const wchar_t* text);
 BSTR SysAllocStringLen(const wchar_t* text, UINT length);
 void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);
+
+struct BstrBatchBlock;
+
+// Makes the many texts of one large result (a query's names and values) quickly: they
+// are carved from shared blocks instead of allocated one by one, yet each is an
+// ordinary BSTR that its holder frees with SysFreeString, in any order. A block's memory
+// returns when its last text is freed, so a text kept long keeps its block alive. One
+// batch is used by one thread at a time; its texts may be freed anywhere.
+class BstrBatch {
+ public:
+  BstrBatch() = default;
+  BstrBatch(const BstrBatch&) = delete;
+  BstrBatch& operator=(const BstrBatch&) = delete;
+  ~BstrBatch();
+
+  // As SysAllocStringLen.
+  BSTR allocate(const wchar_t* text, UINT length);
+
+ private:
+  bool startBlock(std::size_t needed);
+  void leaveBlock();
+
+  BstrBatchBlock* block_ = nullptr;
+  std::size_t used_ = 0;
+  std::size_t carved_ = 0;     // texts made from the block so far
+  std::size_t nextBytes_ = 0;  // the size of the next block
+};
+
+// Frees many texts, each as SysFreeString would, more cheaply when neighbours come from
+// one batch block (as the elements of a large array do). Whatever is still pending is
+// settled when the releaser goes out of scope.
+class BstrReleaser {
+ public:
+  BstrReleaser() = default;
+  BstrReleaser(const BstrReleaser&) = delete;
+  BstrReleaser& operator=(const BstrReleaser&) = delete;
+  ~BstrReleaser() { settle(); }
+
+  void release(BSTR text);
+
+ private:
+  void settle();
+
+  BstrBatchBlock* block_ = nullptr;
+  std::size_t pending_ = 0;
+};
 
 // Owns one BSTR (or none: the null text). Copies copy the characters.
 class _bstr_t {

@@ -1,9 +1,13 @@
-// One-dimensional arrays of VARIANT: creation with a lower bound, element copies in and
-// out, direct access under a lock count, and destruction that clears every element.
+// One-dimensional arrays of VARIANT: creation with a lower bound, resizing, element copies
+// in and out, direct access under a lock count, and destruction that clears every element.
 #include "com/safearray.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <new>
+
+#include "com/bulk_memory.h"
 
 namespace {
 
@@ -12,6 +16,59 @@ namespace {
 constexpr ULONG kMaxElements = 0x0FFFFFFFu;
 
 VARIANT* elements(SAFEARRAY* array) { return static_cast<VARIANT*>(array->pvData); }
+
+// A bound the platform can hold: a count within reason and an upper bound that is a LONG.
+bool boundFits(const SAFEARRAYBOUND& bound) {
+  return bound.cElements <= kMaxElements && static_cast<std::int64_t>(bound.lLbound) + bound.cElements - 1 <= INT32_MAX;
+}
+
+// Element storage. Small blocks come from malloc; large ones (a query's rows run to tens
+// of megabytes) are mapped, so that growing moves no element and added pages arrive as
+// zeros, which is VT_EMPTY. Which kind a block is follows from its element count.
+bool mapped(ULONG count) { return static_cast<std::size_t>(count) * sizeof(VARIANT) >= bulk_memory::kHugePageBytes; }
+
+// The storage of `before` elements made room for `after`, added ones VT_EMPTY. Null for
+// no elements; `data` itself (unchanged) with `ok` false when memory runs out.
+VARIANT* resizeElements(VARIANT* data, ULONG before, ULONG after, bool& ok) {
+  std::size_t oldBytes = static_cast<std::size_t>(before) * sizeof(VARIANT);
+  std::size_t newBytes = static_cast<std::size_t>(after) * sizeof(VARIANT);
+  void* resized = nullptr;
+  if (after > 0 && mapped(before) && mapped(after)) {
+    resized = bulk_memory::remap(data, oldBytes, newBytes);
+  } else if (after > 0 && !mapped(before) && !mapped(after)) {
+    resized = std::realloc(data, newBytes);
+    if (resized != nullptr)
+      for (ULONG i = before; i < after; ++i) VariantInit(&static_cast<VARIANT*>(resized)[i]);
+  } else {
+    // Across the boundary the elements kept are copied bit by bit: nothing points into them.
+    if (after > 0) {
+      resized = mapped(after) ? bulk_memory::map(newBytes) : std::calloc(after, sizeof(VARIANT));
+      std::size_t kept = before < after ? oldBytes : newBytes;
+      if (resized != nullptr && kept > 0) std::memcpy(resized, data, kept);
+    }
+    if (after == 0 || resized != nullptr) {
+      if (mapped(before))
+        bulk_memory::unmap(data, oldBytes);
+      else
+        std::free(data);
+    }
+  }
+  ok = after == 0 || resized != nullptr;
+  return ok ? static_cast<VARIANT*>(resized) : data;
+}
+
+// Frees what the elements from `from` to `to` own, as VariantClear would, but without
+// marking each one empty: their storage goes next. (Writing them would also bring in
+// pages of a large array that were never used.)
+void releaseElements(VARIANT* data, ULONG from, ULONG to) {
+  BstrReleaser texts;
+  for (ULONG i = from; i < to; ++i) {
+    if (data[i].vt == VT_BSTR)
+      texts.release(data[i].bstrVal);
+    else if (data[i].vt == (VT_ARRAY | VT_VARIANT))
+      SafeArrayDestroy(data[i].parray);
+  }
+}
 
 // The element at *index, or null outside the bounds.
 VARIANT* elementAt(SAFEARRAY* array, const LONG* index) {
@@ -23,22 +80,13 @@ VARIANT* elementAt(SAFEARRAY* array, const LONG* index) {
 }  // namespace
 
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, const SAFEARRAYBOUND* bounds) {
-  if (vt != VT_VARIANT || dims != 1 || bounds == nullptr) return nullptr;
-  ULONG count = bounds->cElements;
-  // The upper bound must be a LONG too.
-  if (count > kMaxElements || static_cast<std::int64_t>(bounds->lLbound) + count - 1 > INT32_MAX) return nullptr;
+  if (vt != VT_VARIANT || dims != 1 || bounds == nullptr || !boundFits(*bounds)) return nullptr;
   auto* array = new (std::nothrow) SAFEARRAY;
   if (array == nullptr) return nullptr;
   array->fFeatures = FADF_VARIANT;
-  array->rgsabound[0] = *bounds;
-  if (count > 0) {
-    auto* data = new (std::nothrow) VARIANT[count];
-    if (data == nullptr) {
-      delete array;
-      return nullptr;
-    }
-    for (ULONG i = 0; i < count; ++i) VariantInit(&data[i]);
-    array->pvData = data;
+  if (FAILED(SafeArrayRedim(array, bounds))) {
+    delete array;
+    return nullptr;
   }
   return array;
 }
@@ -52,9 +100,28 @@ HRESULT SafeArrayDestroy(SAFEARRAY* array) {
   if (array == nullptr) return S_OK;
   if (array->cLocks > 0) return DISP_E_ARRAYISLOCKED;
   VARIANT* data = elements(array);
-  for (ULONG i = 0; i < array->rgsabound[0].cElements; ++i) VariantClear(&data[i]);
-  delete[] data;
+  ULONG count = array->rgsabound[0].cElements;
+  releaseElements(data, 0, count);
+  bool ok = true;
+  resizeElements(data, count, 0, ok);
   delete array;
+  return S_OK;
+}
+
+HRESULT SafeArrayRedim(SAFEARRAY* array, const SAFEARRAYBOUND* bound) {
+  if (array == nullptr || bound == nullptr || !boundFits(*bound)) return E_INVALIDARG;
+  if (array->cLocks > 0) return DISP_E_ARRAYISLOCKED;
+  ULONG before = array->rgsabound[0].cElements;
+  ULONG after = bound->cElements;
+  releaseElements(elements(array), after, before);
+  bool ok = true;
+  VARIANT* data = resizeElements(elements(array), before, after, ok);
+  if (!ok) {
+    for (ULONG i = after; i < before; ++i) VariantInit(&data[i]);
+    return E_OUTOFMEMORY;
+  }
+  array->pvData = data;
+  array->rgsabound[0] = *bound;
   return S_OK;
 }
 

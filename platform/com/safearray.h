@@ -28,6 +28,11 @@ SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, const SAFEARRAYBOUND* bounds);
 SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lowerBound, ULONG count);
 // Clears every element and frees the array; DISP_E_ARRAYISLOCKED while data is accessed.
 HRESULT SafeArrayDestroy(SAFEARRAY* array);
+// Gives the array the bound `bound` (its new lower bound and element count): elements
+// added start VT_EMPTY, elements cut off are cleared, the others keep their values.
+// DISP_E_ARRAYISLOCKED while data is accessed; E_OUTOFMEMORY when the elements cannot be
+// had (the array keeps its bound, elements that were to be cut off are cleared).
+HRESULT SafeArrayRedim(SAFEARRAY* array, const SAFEARRAYBOUND* bound);
 // A new array with copies of every element.
 HRESULT SafeArrayCopy(SAFEARRAY* array, SAFEARRAY** copy);
 UINT SafeArrayGetDim(SAFEARRAY* array);

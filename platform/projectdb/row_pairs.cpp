@@ -4,49 +4,65 @@
 #include <new>
 
 #include "arx/aced_print.h"
+#include "com/bulk_memory.h"
 #include "com/safearray.h"
 #include "projectdb/component_failure.h"
 
-VariantList::~VariantList() {
-  for (VARIANT& v : items_) VariantClear(&v);
+namespace {
+
+constexpr ULONG kSmallElements = (64u << 10) / sizeof(VARIANT);
+constexpr ULONG kHugePageElements = bulk_memory::kHugePageBytes / sizeof(VARIANT);
+
+}  // namespace
+
+VariantArrayBuilder::VariantArrayBuilder(ULONG capacity, BstrBatch* texts)
+    : array_(SafeArrayCreateVector(VT_VARIANT, 0, capacity)), texts_(texts), data_(nullptr), capacity_(capacity) {
+  if (array_ == nullptr) throw std::bad_alloc();
+  data_ = static_cast<VARIANT*>(array_->pvData);
 }
 
-void VariantList::addText(const wchar_t* text) {
-  VARIANT v;
-  VariantInit(&v);
-  v.bstrVal = SysAllocString(text);
+VariantArrayBuilder::~VariantArrayBuilder() { SafeArrayDestroy(array_); }
+
+void VariantArrayBuilder::grow() {
+  ULONG grown = capacity_ < 16 ? 16 : capacity_ * 2;
+  // Past small arrays the storage goes straight to a whole huge page, which costs one
+  // page fault where the sizes between would cost hundreds.
+  if (grown > kSmallElements && grown < kHugePageElements) grown = kHugePageElements;
+  SAFEARRAYBOUND bound{grown, 0};
+  if (grown < capacity_ || FAILED(SafeArrayRedim(array_, &bound))) throw std::bad_alloc();
+  data_ = static_cast<VARIANT*>(array_->pvData);
+  capacity_ = grown;
+}
+
+void VariantArrayBuilder::addText(const std::wstring& text) {
+  VARIANT& v = next();
+  auto length = static_cast<UINT>(text.size());
+  v.bstrVal = texts_ != nullptr ? texts_->allocate(text.data(), length) : SysAllocStringLen(text.data(), length);
   if (v.bstrVal == nullptr) throw std::bad_alloc();
   v.vt = VT_BSTR;
-  items_.push_back(v);
 }
 
-void VariantList::addText(const std::string& utf8) { addText(acutUtf8ToWide(utf8).c_str()); }
-
-void VariantList::addValue(const SqlValue& value) {
-  VARIANT v;
-  VariantInit(&v);
-  if (FAILED(variantFromSqlValue(value, v))) throw std::bad_alloc();
-  items_.push_back(v);
+void VariantArrayBuilder::addColumn(sqlite3_stmt* statement, int column) {
+  if (FAILED(variantFromColumn(statement, column, next(), texts_))) throw std::bad_alloc();
 }
 
-void VariantList::moveInto(VARIANT& out) {
-  SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(items_.size()));
-  if (array == nullptr) throw std::bad_alloc();
-  auto* data = static_cast<VARIANT*>(array->pvData);
-  for (std::size_t i = 0; i < items_.size(); ++i) data[i] = items_[i];
-  items_.clear();
+void VariantArrayBuilder::moveInto(VARIANT& out) {
+  SAFEARRAYBOUND bound{size_, 0};
+  if (size_ != capacity_ && FAILED(SafeArrayRedim(array_, &bound))) throw std::bad_alloc();
   VariantClear(&out);
   out.vt = VT_ARRAY | VT_VARIANT;
-  out.parray = array;
+  out.parray = array_;
+  array_ = nullptr;
 }
 
-void rowToVariant(const TableInfo& table, const CursorRow& row, VARIANT& out) {
-  VariantList list;
-  for (std::size_t i = 0; i < table.columns.size() && i < row.values.size(); ++i) {
-    list.addText(table.columns[i]);
-    list.addValue(row.values[i]);
+void rowPairsFromStatement(sqlite3_stmt* statement, int firstColumn, const std::vector<std::wstring>& names,
+                           VARIANT& out) {
+  VariantArrayBuilder row(static_cast<ULONG>(names.size() * 2));
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    row.addText(names[i]);
+    row.addColumn(statement, firstColumn + static_cast<int>(i));
   }
-  list.moveInto(out);
+  row.moveInto(out);
 }
 
 namespace {
@@ -55,10 +71,19 @@ namespace {
   throw ComponentFailure{projectdb_error::kInvalidArgument, L"Bad column/value array: " + why + L"."};
 }
 
+bool sameIgnoringAsciiCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+    char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
+    if (x != y) return false;
+  }
+  return true;
+}
+
 const std::string* columnNamed(const TableInfo& table, const std::string& name) {
-  std::string wanted = lowerAscii(name);
   for (const std::string& c : table.columns)
-    if (lowerAscii(c) == wanted) return &c;
+    if (sameIgnoringAsciiCase(c, name)) return &c;
   return nullptr;
 }
 

@@ -5,33 +5,50 @@
 #include <string>
 #include <vector>
 
+#include "com/safearray.h"
 #include "com/variant.h"
 #include "projectdb/sql_value.h"
 #include "projectdb/sqlite_session.h"
-#include "projectdb/table_cursor.h"
 
-// Collects VARIANTs and hands them over as one array (lower bound 0). Throws
-// std::bad_alloc when memory runs out.
-class VariantList {
+struct sqlite3_stmt;
+
+// Builds one array of VARIANT (lower bound 0) element by element in the array's own
+// storage, growing it as needed. Throws std::bad_alloc when memory runs out; an array
+// not handed out is destroyed with what it holds.
+class VariantArrayBuilder {
  public:
-  VariantList() = default;
-  VariantList(const VariantList&) = delete;
-  VariantList& operator=(const VariantList&) = delete;
-  ~VariantList();
+  // `capacity` elements are made room for at once. Texts come from `texts` when given
+  // (for large results).
+  explicit VariantArrayBuilder(ULONG capacity, BstrBatch* texts = nullptr);
+  VariantArrayBuilder(const VariantArrayBuilder&) = delete;
+  VariantArrayBuilder& operator=(const VariantArrayBuilder&) = delete;
+  ~VariantArrayBuilder();
 
-  void addText(const std::string& utf8);
-  void addText(const wchar_t* text);
-  void addValue(const SqlValue& value);
-  std::size_t size() const { return items_.size(); }
-  // Clears `out` and makes it VT_ARRAY | VT_VARIANT holding the collected values.
+  void addText(const std::wstring& text);
+  // The value of a column of the statement's current row, as rows hand values out.
+  void addColumn(sqlite3_stmt* statement, int column);
+  std::size_t size() const { return size_; }
+  // Clears `out` and makes it VT_ARRAY | VT_VARIANT holding the elements added.
   void moveInto(VARIANT& out);
 
  private:
-  std::vector<VARIANT> items_;
+  VARIANT& next() {
+    if (size_ == capacity_) grow();
+    return data_[size_++];
+  }
+  void grow();
+
+  SAFEARRAY* array_;
+  BstrBatch* texts_;
+  VARIANT* data_;    // the array's elements, while they stay where they are
+  ULONG capacity_;   // the array's element count
+  ULONG size_ = 0;   // elements written
 };
 
-// A row of `table` as name, value pairs in column order.
-void rowToVariant(const TableInfo& table, const CursorRow& row, VARIANT& out);
+// The statement's current row from `firstColumn` on, as pairs of `names` (one per
+// column) and values, into `out` (cleared first).
+void rowPairsFromStatement(sqlite3_stmt* statement, int firstColumn, const std::vector<std::wstring>& names,
+                           VARIANT& out);
 
 struct ColumnValue {
   std::string column;  // as the table spells it

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <climits>
+#include <cstdint>
 
 #include "arx/aced_print.h"
 
@@ -74,35 +75,69 @@ bool sqlValueFromVariant(const VARIANT& v, SqlValue& out) {
   }
 }
 
-HRESULT variantFromSqlValue(const SqlValue& value, VARIANT& out) {
-  HRESULT hr = VariantClear(&out);
-  if (FAILED(hr)) return hr;
-  switch (value.kind) {
-    case SqlValue::Kind::Null:
+namespace {
+
+void integerVariant(std::int64_t n, VARIANT& out) {
+  if (n >= INT32_MIN && n <= INT32_MAX) {
+    out.vt = VT_I4;
+    out.lVal = static_cast<std::int32_t>(n);
+  } else {
+    out.vt = VT_R8;
+    out.dblVal = static_cast<double>(n);
+  }
+}
+
+HRESULT textVariant(const char* bytes, std::size_t size, VARIANT& out, BstrBatch* texts) {
+  BSTR b = bstrFromUtf8(bytes, size, texts);
+  if (b == nullptr) return E_OUTOFMEMORY;
+  out.vt = VT_BSTR;
+  out.bstrVal = b;
+  return S_OK;
+}
+
+}  // namespace
+
+BSTR bstrFromUtf8(const char* bytes, std::size_t size, BstrBatch* texts) {
+  auto allocate = [texts](const wchar_t* text, std::size_t length) -> BSTR {
+    if (length > UINT32_MAX) return nullptr;
+    return texts != nullptr ? texts->allocate(text, static_cast<UINT>(length))
+                            : SysAllocStringLen(text, static_cast<UINT>(length));
+  };
+  std::size_t i = 0;
+  while (i < size && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+  if (i < size) {
+    // Beyond ASCII the shared decoder decides what each sequence means.
+    std::wstring text = acutUtf8ToWide(std::string(bytes, size));
+    return allocate(text.data(), text.size());
+  }
+  BSTR b = allocate(nullptr, size);
+  if (b != nullptr)
+    for (std::size_t k = 0; k < size; ++k) b[k] = static_cast<wchar_t>(bytes[k]);
+  return b;
+}
+
+HRESULT variantFromColumn(sqlite3_stmt* statement, int column, VARIANT& out, BstrBatch* texts) {
+  // One look-up of the column, then its value read directly: the component's connection
+  // is used by one thread at a time, so the value needs no lock of its own.
+  sqlite3_value* value = sqlite3_column_value(statement, column);
+  switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+      integerVariant(sqlite3_value_int64(value), out);
+      return S_OK;
+    case SQLITE_FLOAT:
+      out.vt = VT_R8;
+      out.dblVal = sqlite3_value_double(value);
+      return S_OK;
+    case SQLITE_TEXT: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+      return textVariant(text, text == nullptr ? 0 : static_cast<std::size_t>(sqlite3_value_bytes(value)), out, texts);
+    }
+    case SQLITE_BLOB: {
+      const auto* blob = static_cast<const char*>(sqlite3_value_blob(value));
+      return textVariant(blob, blob == nullptr ? 0 : static_cast<std::size_t>(sqlite3_value_bytes(value)), out, texts);
+    }
+    default:
       out.vt = VT_NULL;
       return S_OK;
-    case SqlValue::Kind::Integer:
-      if (value.integer >= INT32_MIN && value.integer <= INT32_MAX) {
-        out.vt = VT_I4;
-        out.lVal = static_cast<std::int32_t>(value.integer);
-      } else {
-        out.vt = VT_R8;
-        out.dblVal = static_cast<double>(value.integer);
-      }
-      return S_OK;
-    case SqlValue::Kind::Real:
-      out.vt = VT_R8;
-      out.dblVal = value.real;
-      return S_OK;
-    case SqlValue::Kind::Text:
-    case SqlValue::Kind::Blob: {
-      std::wstring text = acutUtf8ToWide(value.bytes);
-      BSTR b = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-      if (b == nullptr) return E_OUTOFMEMORY;
-      out.vt = VT_BSTR;
-      out.bstrVal = b;
-      return S_OK;
-    }
   }
-  return S_OK;
 }

@@ -1,6 +1,7 @@
 // One SQLite value held outside a statement, and its conversions to and from VARIANT.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -27,7 +28,13 @@ int bindSqlValue(sqlite3_stmt* statement, int parameter, const SqlValue& value);
 // False for a kind the database cannot hold (arrays, errors).
 bool sqlValueFromVariant(const VARIANT& v, SqlValue& out);
 
-// What a stored value is handed out as, into `out` (cleared first): NULL VT_NULL,
+// A column of the statement's current row as it is handed out, read straight from the
+// statement into `out` (which must hold nothing that needs freeing): NULL VT_NULL,
 // integers VT_I4 (VT_R8 when they do not fit 32 bits), reals VT_R8, texts and blobs
-// VT_BSTR. Booleans are integers -1/0 and so arrive as VT_I4.
-HRESULT variantFromSqlValue(const SqlValue& value, VARIANT& out);
+// VT_BSTR. Booleans are integers -1/0 and so arrive as VT_I4. Texts come from `texts`
+// when one is given.
+HRESULT variantFromColumn(sqlite3_stmt* statement, int column, VARIANT& out, BstrBatch* texts = nullptr);
+
+// A BSTR of the UTF-8 text `bytes` (read as acutUtf8ToWide reads it), from `texts` when
+// one is given; null when memory runs out.
+BSTR bstrFromUtf8(const char* bytes, std::size_t size, BstrBatch* texts = nullptr);

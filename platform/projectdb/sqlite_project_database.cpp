@@ -1,11 +1,13 @@
 // ProjectDatabase over SQLite: each interface call checks its arguments, works through
-// the session and the table cursors, and turns any failure into a pending error.
+// the session and the table cursors in one transaction, and turns any failure into a
+// pending error.
 #include "projectdb/sqlite_project_database.h"
 
 #include <sqlite3.h>
 
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "arx/aced_print.h"
 #include "projectdb/row_pairs.h"
@@ -29,18 +31,10 @@ VARIANT_BOOL flag(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 
 std::wstring wide(const std::string& text) { return acutUtf8ToWide(text); }
 
-// The rest of a SQL text after one statement holds another statement (blanks,
-// semicolons and comments do not count).
-bool moreStatementsIn(sqlite3* db, const char* tail) {
-  if (tail == nullptr || *tail == '\0') return false;
-  sqlite3_stmt* statement = nullptr;
-  int rc = sqlite3_prepare_v2(db, tail, -1, &statement, nullptr);
-  bool more = rc != SQLITE_OK || statement != nullptr;
-  sqlite3_finalize(statement);
-  return more;
-}
+const std::wstring kNewRecordMark = L"*NewRecord*";
 
-const wchar_t* const kNewRecordMark = L"*NewRecord*";
+// Rows a query result makes room for at first; the array doubles when they are used up.
+constexpr ULONG kFirstQueryRows = 16;
 
 // A statement prepared from the caller's SQL, finalized on every way out.
 using OwnedStatement = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
@@ -120,11 +114,9 @@ void SqliteProjectDatabase::forgetCursors() {
   cursors_.clear();
 }
 
-void SqliteProjectDatabase::answerRow(bool found, const CursorRow& row, VARIANT* out, VARIANT_BOOL* foundFlag) {
-  if (found)
-    rowToVariant(current_->table(), row, *out);
-  else
-    VariantClear(out);
+void SqliteProjectDatabase::answerRow(bool found, CursorRow& row, VARIANT* out, VARIANT_BOOL* foundFlag) {
+  VariantClear(out);
+  if (found) *out = row.pairs.Detach();
   *foundFlag = flag(found);
 }
 
@@ -188,26 +180,32 @@ HRESULT SqliteProjectDatabase::raw_SelectTable(BSTR table, BSTR index) {
   return guarded([&] {
     requireOpen();
     std::string name = utf8(table);
-    std::optional<TableInfo> info;
-    if (!name.empty()) info = session_.findTable(name);
-    if (!info)
+    auto kept = cursors_.find(lowerAscii(name));
+    TableCursor* cursor = kept == cursors_.end() ? nullptr : &kept->second;
+    std::shared_ptr<const TableInfo> info;
+    if (cursor != nullptr)
+      cursor->describeAgain(session_);  // only when the schema is known to have changed
+    else if (!name.empty())
+      info = session_.findTable(name);
+    if (cursor == nullptr && !info)
       throw ComponentFailure{projectdb_error::kTableNotFound, L"Table '" + wide(name) + L"' was not found."};
+    const TableInfo& described = cursor != nullptr ? cursor->table() : *info;
     std::string indexName = utf8(index);
     std::optional<IndexInfo> chosen;
-    if (!indexName.empty()) {
-      chosen = session_.findIndex(*info, indexName);
+    if (!indexName.empty() && (cursor == nullptr || !cursor->follows(indexName))) {
+      chosen = session_.findIndex(described, indexName);
       if (!chosen)
-        throw ComponentFailure{projectdb_error::kIndexNotFound,
-                               L"'" + wide(indexName) + L"' is not an index in table '" + wide(info->name) + L"'."};
+        throw ComponentFailure{projectdb_error::kIndexNotFound, L"'" + wide(indexName) +
+                                                                    L"' is not an index in table '" +
+                                                                    wide(described.name) + L"'."};
     }
-    std::string key = lowerAscii(info->name);
-    auto cursor = cursors_.find(key);
-    if (cursor == cursors_.end())
-      cursor = cursors_.emplace(key, TableCursor(*info)).first;
-    else
-      cursor->second.setTable(*info);
-    if (chosen) cursor->second.useIndex(session_, std::move(*chosen));
-    current_ = &cursor->second;
+    if (cursor == nullptr)
+      cursor = &cursors_.emplace(lowerAscii(info->name), TableCursor(info, session_.schemaGeneration())).first->second;
+    if (chosen)
+      cursor->useIndex(std::move(*chosen));
+    else if (!indexName.empty())
+      cursor->placeAnew();
+    current_ = cursor;
     return S_OK;
   });
 }
@@ -245,8 +243,7 @@ HRESULT SqliteProjectDatabase::raw_MoveNext(long count, VARIANT* row, VARIANT_BO
 HRESULT SqliteProjectDatabase::raw_IsEOF(VARIANT_BOOL* eof) {
   if (eof == nullptr) return E_POINTER;
   return guarded([&] {
-    TableCursor& cursor = currentCursor();
-    *eof = flag(cursor.place() == TableCursor::Place::AfterLast || cursor.tableEmpty(session_));
+    *eof = flag(currentCursor().atEnd(session_));
     return S_OK;
   });
 }
@@ -254,8 +251,7 @@ HRESULT SqliteProjectDatabase::raw_IsEOF(VARIANT_BOOL* eof) {
 HRESULT SqliteProjectDatabase::raw_IsBOF(VARIANT_BOOL* bof) {
   if (bof == nullptr) return E_POINTER;
   return guarded([&] {
-    TableCursor& cursor = currentCursor();
-    *bof = flag(cursor.place() == TableCursor::Place::BeforeFirst || cursor.tableEmpty(session_));
+    *bof = flag(currentCursor().atStart(session_));
     return S_OK;
   });
 }
@@ -264,6 +260,8 @@ HRESULT SqliteProjectDatabase::seekWith(const std::vector<const VARIANT*>& keys,
   if (row == nullptr || found == nullptr) return E_POINTER;
   return guarded([&] {
     TableCursor& cursor = currentCursor();
+    ReadTransaction transaction(session_);
+    cursor.describeAgain(session_);
     if (keys.size() > cursor.seekableColumns())
       throw ComponentFailure{projectdb_error::kInvalidArgument,
                              L"Index '" + wide(cursor.index().name) + L"' of table '" + wide(cursor.table().name) +
@@ -298,6 +296,8 @@ HRESULT SqliteProjectDatabase::raw_AddRecord(const VARIANT& pairs, long, VARIANT
   return guarded([&] {
     TableCursor& cursor = currentCursor();
     std::vector<ColumnValue> values = pairsFromVariant(pairs, cursor.table());
+    WriteTransaction transaction(session_);
+    if (cursor.describeAgain(session_)) values = pairsFromVariant(pairs, cursor.table());
     std::string sql = "INSERT INTO " + quoteIdentifier(cursor.table().name);
     if (values.empty()) {
       sql += " DEFAULT VALUES";
@@ -318,6 +318,7 @@ HRESULT SqliteProjectDatabase::raw_AddRecord(const VARIANT& pairs, long, VARIANT
     }
     CursorRow r;
     bool found = cursor.readRow(session_, sqlite3_last_insert_rowid(session_.handle()), r);
+    transaction.commit();
     if (found) cursor.placeOn(r);
     answerRow(found, r, row, ok);
     return S_OK;
@@ -329,6 +330,15 @@ HRESULT SqliteProjectDatabase::raw_UpdateRecord(const VARIANT& pairs, VARIANT* r
   return guarded([&] {
     TableCursor& cursor = currentCursor();
     std::vector<ColumnValue> values = pairsFromVariant(pairs, cursor.table());
+    // Nothing to write only reads the row back.
+    std::optional<WriteTransaction> write;
+    std::optional<ReadTransaction> read;
+    if (values.empty())
+      read.emplace(session_);
+    else
+      write.emplace(session_);
+    if (cursor.describeAgain(session_)) values = pairsFromVariant(pairs, cursor.table());
+    cursor.settlePlace(session_);
     if (!cursor.hasCurrentRow()) throw ComponentFailure{projectdb_error::kNoCurrentRecord, L"No current record."};
     for (const ColumnValue& v : values)
       if (v.column == cursor.table().keyColumn)
@@ -350,6 +360,7 @@ HRESULT SqliteProjectDatabase::raw_UpdateRecord(const VARIANT& pairs, VARIANT* r
     }
     CursorRow r;
     bool found = cursor.readRow(session_, cursor.currentKey(), r);
+    if (write) write->commit();
     if (found) cursor.placeOn(r);
     answerRow(found, r, row, ok);
     return S_OK;
@@ -360,16 +371,22 @@ HRESULT SqliteProjectDatabase::raw_DeleteRecord(VARIANT* ignored) {
   return guarded([&] {
     if (ignored != nullptr) VariantClear(ignored);
     TableCursor& cursor = currentCursor();
+    WriteTransaction transaction(session_);
+    cursor.describeAgain(session_);
+    cursor.settlePlace(session_);
     if (!cursor.hasCurrentRow()) throw ComponentFailure{projectdb_error::kNoCurrentRecord, L"No current record."};
-    StatementUse use(session_.statement("DELETE FROM " + quoteIdentifier(cursor.table().name) + " WHERE " +
-                                        cursor.keyExpression() + " = ?"));
-    sqlite3_bind_int64(use.get(), 1, cursor.currentKey());
-    int rc = sqlite3_step(use.get());
-    if (rc != SQLITE_DONE) session_.raise(rc);
+    {
+      StatementUse use(session_.statement("DELETE FROM " + quoteIdentifier(cursor.table().name) + " WHERE " +
+                                          cursor.keyExpression() + " = ?"));
+      sqlite3_bind_int64(use.get(), 1, cursor.currentKey());
+      int rc = sqlite3_step(use.get());
+      if (rc != SQLITE_DONE) session_.raise(rc);
+    }
+    bool gone = sqlite3_changes(session_.handle()) == 0;
+    if (!gone) transaction.commit();
     // The cursor keeps the deleted row's place, so that MoveNext goes on from there.
     cursor.markCurrentDeleted();
-    if (sqlite3_changes(session_.handle()) == 0)
-      throw ComponentFailure{projectdb_error::kNoCurrentRecord, L"No current record."};
+    if (gone) throw ComponentFailure{projectdb_error::kNoCurrentRecord, L"No current record."};
     return S_OK;
   });
 }
@@ -395,6 +412,10 @@ HRESULT SqliteProjectDatabase::raw_HasError(VARIANT_BOOL* pending) {
 
 // --- SQL text ---
 
+void SqliteProjectDatabase::noteTransactionEnd(bool wasInTransaction) {
+  if (wasInTransaction && sqlite3_get_autocommit(session_.handle()) != 0) session_.schemaMayHaveChanged();
+}
+
 HRESULT SqliteProjectDatabase::raw_Query(BSTR sql, VARIANT* rows, VARIANT_BOOL* ok) {
   if (rows == nullptr || ok == nullptr) return E_POINTER;
   return guarded([&] {
@@ -402,34 +423,51 @@ HRESULT SqliteProjectDatabase::raw_Query(BSTR sql, VARIANT* rows, VARIANT_BOOL* 
     *ok = VARIANT_FALSE;
     VariantClear(rows);
     std::string text = utf8(sql);
-    sqlite3_stmt* prepared = nullptr;
-    const char* tail = nullptr;
-    int rc = sqlite3_prepare_v2(session_.handle(), text.c_str(), static_cast<int>(text.size()), &prepared, &tail);
-    OwnedStatement statement(prepared, &sqlite3_finalize);
-    if (rc == SQLITE_OK && moreStatementsIn(session_.handle(), tail)) {
+    bool wasInTransaction = sqlite3_get_autocommit(session_.handle()) == 0;
+    int rc = SQLITE_OK;
+    bool several = false;
+    sqlite3_stmt* statement = session_.callerStatement(text, rc, several);
+    if (several) {
       setError({projectdb_error::kSqlFailure, L"Query runs one statement; use Execute for several."});
       return S_OK;
     }
-    VariantList list;
     bool anyRow = false;
-    if (rc == SQLITE_OK && statement) {
-      int columns = sqlite3_column_count(statement.get());
-      while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
-        anyRow = true;
-        list.addText(kNewRecordMark);
+    BstrBatch texts;
+    std::optional<VariantArrayBuilder> list;
+    if (statement != nullptr) {
+      StatementUse use(statement);
+      int columns = sqlite3_column_count(statement);
+      std::vector<std::wstring> names;
+      while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        if (!anyRow) {
+          anyRow = true;
+          // Read after the first step: a changed schema prepares the statement anew.
+          columns = sqlite3_column_count(statement);
+          for (int c = 0; c < columns; ++c) {
+            const char* name = sqlite3_column_name(statement, c);
+            names.push_back(wide(name == nullptr ? "" : name));
+          }
+          list.emplace(kFirstQueryRows * static_cast<ULONG>(1 + 2 * columns), &texts);
+        }
+        list->addText(kNewRecordMark);
         for (int c = 0; c < columns; ++c) {
-          const char* name = sqlite3_column_name(statement.get(), c);
-          list.addText(std::string(name == nullptr ? "" : name));
-          list.addValue(sqlValueFromColumn(statement.get(), c));
+          list->addText(names[static_cast<std::size_t>(c)]);
+          list->addColumn(statement, c);
         }
       }
       if (rc == SQLITE_DONE) rc = SQLITE_OK;
-    }
-    if (rc != SQLITE_OK) {
+      if (rc != SQLITE_OK) setError(sqliteFailure(session_.handle(), rc));
+    } else if (rc != SQLITE_OK) {
       setError(sqliteFailure(session_.handle(), rc));
+    }
+    noteTransactionEnd(wasInTransaction);
+    if (rc != SQLITE_OK) {
+      // Prepared again next time, in case the schema it was made for is gone.
+      session_.forgetCallerStatement(text);
       return S_OK;
     }
-    list.moveInto(*rows);
+    if (!list) list.emplace(0);
+    list->moveInto(*rows);
     *ok = flag(anyRow);
     return S_OK;
   });
@@ -454,12 +492,15 @@ HRESULT SqliteProjectDatabase::raw_Execute(BSTR sql, VARIANT_BOOL* ok) {
   return guarded([&] {
     requireOpen();
     *ok = VARIANT_FALSE;
+    bool wasInTransaction = sqlite3_get_autocommit(session_.handle()) == 0;
     try {
       runStatements(utf8(sql));
     } catch (const ComponentFailure& failure) {
+      noteTransactionEnd(wasInTransaction);
       setError(failure);
       return S_OK;
     }
+    noteTransactionEnd(wasInTransaction);
     *ok = VARIANT_TRUE;
     return S_OK;
   });

@@ -25,6 +25,11 @@
 //   pending; Query and Execute instead answer ok false with the error pending.
 // - Opening a file (either open call) forgets a pending error. The numbers are in
 //   component_failure.h. OpenProjectDatabase ignores its two numbers, AddRecord its flags.
+// - Each call runs in one transaction of its own, or inside the one a caller began
+//   through Execute; none stays open between calls. Table and index descriptions and
+//   prepared statements are kept between calls and looked at again when the schema
+//   changed, whoever changed it.
+// - One component is used by one thread at a time.
 class SqliteProjectDatabase final : public ProjectDatabase {
  public:
   // A new object holding one reference, as the class factory answers it.
@@ -70,9 +75,11 @@ class SqliteProjectDatabase final : public ProjectDatabase {
   void requireOpen() const;
   TableCursor& currentCursor();
   HRESULT seekWith(const std::vector<const VARIANT*>& keys, VARIANT* row, VARIANT_BOOL* found);
-  // Writes the row (or VT_EMPTY when there is none) and the found flag.
-  void answerRow(bool found, const CursorRow& row, VARIANT* out, VARIANT_BOOL* flag);
+  // Hands the row over (or VT_EMPTY when there is none) and writes the found flag.
+  void answerRow(bool found, CursorRow& row, VARIANT* out, VARIANT_BOOL* flag);
   void runStatements(const std::string& sql);
+  // After caller SQL: a transaction it ended may have rolled a schema change back.
+  void noteTransactionEnd(bool wasInTransaction);
 
   std::atomic<ULONG> references_{1};
   SqliteSession session_;

@@ -1,4 +1,5 @@
-// The component's SQLite connection: opening rules, reused statements, schema lookups.
+// The component's SQLite connection: opening rules, reused statements, one transaction
+// per call, and schema lookups kept until the schema version changes.
 #include "projectdb/sqlite_session.h"
 
 #include <sqlite3.h>
@@ -51,6 +52,20 @@ std::string columnText(sqlite3_stmt* statement, int column) {
   return text == nullptr ? std::string() : std::string(text);
 }
 
+// The rest of a SQL text after one statement holds another statement (blanks,
+// semicolons and comments do not count).
+bool moreStatementsIn(sqlite3* db, const char* tail) {
+  if (tail == nullptr || *tail == '\0') return false;
+  sqlite3_stmt* statement = nullptr;
+  int rc = sqlite3_prepare_v2(db, tail, -1, &statement, nullptr);
+  bool more = rc != SQLITE_OK || statement != nullptr;
+  sqlite3_finalize(statement);
+  return more;
+}
+
+// Caller texts kept prepared: the module runs a handful of queries again and again.
+constexpr std::size_t kKeptCallerStatements = 32;
+
 }  // namespace
 
 std::string quoteIdentifier(const std::string& name) {
@@ -75,7 +90,9 @@ StatementUse::~StatementUse() {
 
 bool SqliteSession::openHandle(const std::string& path, int flags, bool asUri) {
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db, flags | (asUri ? SQLITE_OPEN_URI : 0), nullptr);
+  // One component is used by one thread at a time (its cursors are not shared either),
+  // so SQLite need not lock the connection on every call.
+  int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX | (asUri ? SQLITE_OPEN_URI : 0), nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close_v2(db);
     return false;
@@ -142,8 +159,14 @@ SqliteSession::OpenResult SqliteSession::open(const std::string& path, Component
 void SqliteSession::close() {
   for (auto& entry : statements_) sqlite3_finalize(entry.second);
   statements_.clear();
+  for (auto& entry : callerStatements_) sqlite3_finalize(entry.second);
+  callerStatements_.clear();
   tables_.clear();
-  tablesSchemaVersion_ = -1;
+  indexes_.clear();
+  knownSchemaVersion_ = -1;
+  ++schemaGeneration_;
+  versionStatement_ = nullptr;
+  readDepth_ = 0;
   if (db_ != nullptr) sqlite3_close_v2(db_);
   db_ = nullptr;
   readOnly_ = false;
@@ -175,39 +198,145 @@ sqlite3_stmt* SqliteSession::statement(const std::string& sql) {
   return prepared;
 }
 
-std::int64_t SqliteSession::schemaVersion() {
-  StatementUse use(statement("PRAGMA schema_version"));
-  int rc = sqlite3_step(use.get());
-  if (rc != SQLITE_ROW) raise(rc);
-  return sqlite3_column_int64(use.get(), 0);
+sqlite3_stmt* SqliteSession::callerStatement(const std::string& sql, int& rc, bool& several) {
+  rc = SQLITE_OK;
+  several = false;
+  for (auto kept = callerStatements_.begin(); kept != callerStatements_.end(); ++kept) {
+    if (kept->first != sql) continue;
+    callerStatements_.splice(callerStatements_.begin(), callerStatements_, kept);
+    return kept->second;
+  }
+  sqlite3_stmt* prepared = nullptr;
+  const char* tail = nullptr;
+  rc = sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &prepared,
+                          &tail);
+  if (rc != SQLITE_OK || prepared == nullptr) {
+    sqlite3_finalize(prepared);
+    return nullptr;
+  }
+  if (moreStatementsIn(db_, tail)) {
+    sqlite3_finalize(prepared);
+    several = true;
+    return nullptr;
+  }
+  callerStatements_.emplace_front(sql, prepared);
+  if (callerStatements_.size() > kKeptCallerStatements) {
+    sqlite3_finalize(callerStatements_.back().second);
+    callerStatements_.pop_back();
+  }
+  return prepared;
 }
 
-std::optional<TableInfo> SqliteSession::findTable(const std::string& name) {
-  std::int64_t version = schemaVersion();
-  if (version != tablesSchemaVersion_) {
-    tables_.clear();
-    tablesSchemaVersion_ = version;
+void SqliteSession::forgetCallerStatement(const std::string& sql) {
+  for (auto kept = callerStatements_.begin(); kept != callerStatements_.end(); ++kept) {
+    if (kept->first != sql) continue;
+    sqlite3_finalize(kept->second);
+    callerStatements_.erase(kept);
+    return;
   }
-  std::string key = lowerAscii(name);
-  auto cached = tables_.find(key);
-  if (cached != tables_.end()) return cached->second;
+}
 
-  TableInfo table;
+void SqliteSession::run(const char* sql) {
+  StatementUse use(statement(sql));
+  int rc = sqlite3_step(use.get());
+  if (rc != SQLITE_DONE && rc != SQLITE_ROW) raise(rc);
+}
+
+// --- transactions ---
+
+void SqliteSession::noteSchemaVersion(sqlite3_stmt* versionStatement) {
+  std::int64_t version = sqlite3_column_int64(versionStatement, 0);
+  if (version == knownSchemaVersion_) return;
+  tables_.clear();
+  indexes_.clear();
+  knownSchemaVersion_ = version;
+  ++schemaGeneration_;
+}
+
+ReadTransaction::ReadTransaction(SqliteSession& session) : session_(session) {
+  if (session_.readDepth_ > 0) {
+    ++session_.readDepth_;
+    return;
+  }
+  // The statement stays on its row until the transaction ends: while it does, SQLite
+  // keeps the read transaction (and the lock) for every other statement of the call.
+  sqlite3_stmt* version = session_.statement("PRAGMA schema_version");
+  int rc = sqlite3_step(version);
+  if (rc != SQLITE_ROW) {
+    ComponentFailure failure = sqliteFailure(session_.db_, rc);
+    sqlite3_reset(version);
+    throw failure;
+  }
+  session_.versionStatement_ = version;
+  session_.readDepth_ = 1;
+  session_.noteSchemaVersion(version);
+}
+
+ReadTransaction::~ReadTransaction() {
+  if (--session_.readDepth_ > 0) return;
+  sqlite3_reset(session_.versionStatement_);
+  session_.versionStatement_ = nullptr;
+}
+
+WriteTransaction::WriteTransaction(SqliteSession& session) : session_(session) {
+  owned_ = sqlite3_get_autocommit(session_.db_) != 0;
+  if (owned_) session_.run("BEGIN IMMEDIATE");
+  try {
+    StatementUse version(session_.statement("PRAGMA schema_version"));
+    int rc = sqlite3_step(version.get());
+    if (rc != SQLITE_ROW) session_.raise(rc);
+    session_.noteSchemaVersion(version.get());
+  } catch (...) {
+    rollback();
+    throw;
+  }
+}
+
+WriteTransaction::~WriteTransaction() {
+  if (!ended_) rollback();
+}
+
+void WriteTransaction::commit() {
+  if (owned_) session_.run("COMMIT");
+  ended_ = true;
+}
+
+void WriteTransaction::rollback() {
+  ended_ = true;
+  // A failed statement may have rolled the transaction back already.
+  if (owned_ && sqlite3_get_autocommit(session_.db_) == 0)
+    sqlite3_exec(session_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+// --- schema descriptions ---
+
+std::shared_ptr<const TableInfo> SqliteSession::findTable(const std::string& name) {
+  auto cached = tables_.find(lowerAscii(name));
+  if (cached != tables_.end()) return cached->second;
+  ReadTransaction transaction(*this);
+  // The transaction may have found the schema changed and dropped what was kept.
+  std::shared_ptr<const TableInfo> table = describeTable(name);
+  if (table) tables_.emplace(lowerAscii(name), table);
+  return table;
+}
+
+std::shared_ptr<const TableInfo> SqliteSession::describeTable(const std::string& name) {
+  auto table = std::make_shared<TableInfo>();
   {
     StatementUse use(statement(
         "SELECT name, wr FROM pragma_table_list WHERE schema = 'main' AND type = 'table' AND name = ?1 COLLATE NOCASE"));
     sqlite3_bind_text(use.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
     int rc = sqlite3_step(use.get());
-    if (rc == SQLITE_DONE) return std::nullopt;
+    if (rc == SQLITE_DONE) return nullptr;
     if (rc != SQLITE_ROW) raise(rc);
-    table.name = columnText(use.get(), 0);
+    table->name = columnText(use.get(), 0);
     if (sqlite3_column_int(use.get(), 1) != 0)
       throw ComponentFailure{projectdb_error::kTableNotFound,
-                             L"Table '" + wide(table.name) + L"' has no row keys and cannot be browsed."};
+                             L"Table '" + wide(table->name) + L"' has no row keys and cannot be browsed."};
   }
   {
     StatementUse use(statement("SELECT name, type, pk FROM pragma_table_info(?1) ORDER BY cid"));
-    sqlite3_bind_text(use.get(), 1, table.name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(use.get(), 1, table->name.c_str(), -1, SQLITE_TRANSIENT);
     int keyParts = 0;
     std::string integerKey;
     int rc;
@@ -216,26 +345,36 @@ std::optional<TableInfo> SqliteSession::findTable(const std::string& name) {
       int pk = sqlite3_column_int(use.get(), 2);
       if (pk > 0) ++keyParts;
       if (pk == 1 && lowerAscii(columnText(use.get(), 1)) == "integer") integerKey = column;
-      table.columns.push_back(column);
+      table->wideColumns.push_back(wide(column));
+      table->columns.push_back(std::move(column));
     }
     if (rc != SQLITE_DONE) raise(rc);
     // Only a lone INTEGER PRIMARY KEY is the rowid; a composite key is not a row key.
-    if (keyParts == 1) table.keyColumn = integerKey;
+    if (keyParts == 1) table->keyColumn = integerKey;
   }
-  for (const std::string& column : table.columns) {
+  for (const std::string& column : table->columns) {
     const char* collation = nullptr;
-    int rc = sqlite3_table_column_metadata(db_, "main", table.name.c_str(), column.c_str(), nullptr, &collation,
+    int rc = sqlite3_table_column_metadata(db_, "main", table->name.c_str(), column.c_str(), nullptr, &collation,
                                            nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) raise(rc);
-    table.collations.emplace_back(collation == nullptr ? "BINARY" : collation);
+    table->collations.emplace_back(collation == nullptr ? "BINARY" : collation);
   }
-  tables_.emplace(key, table);
   return table;
 }
 
 std::optional<IndexInfo> SqliteSession::findIndex(const TableInfo& table, const std::string& name) {
   if (!table.keyColumn.empty() && lowerAscii(name) == lowerAscii(table.keyColumn))
     return IndexInfo{table.keyColumn, {}};
+  std::string key = lowerAscii(table.name) + '\x1f' + lowerAscii(name);
+  auto cached = indexes_.find(key);
+  if (cached != indexes_.end()) return IndexInfo{name, cached->second.columns};
+  ReadTransaction transaction(*this);
+  std::optional<IndexInfo> index = describeIndex(table, name);
+  if (index) indexes_.emplace(key, *index);
+  return index;
+}
+
+std::optional<IndexInfo> SqliteSession::describeIndex(const TableInfo& table, const std::string& name) {
   std::string sqliteName;
   {
     StatementUse use(statement(
