@@ -2,6 +2,7 @@
 // exceptions the frame reports included.
 #pragma once
 
+#include "frame/lisp_args.h"
 #include "pipe/PlumbPipe.h"
 
 class OpenPipe {
@@ -21,3 +22,7 @@ class OpenPipe {
  private:
   PlumbPipe* pipe_ = nullptr;
 };
+
+// Reads the pipe argument and opens the pipe. False when the caller is to stop, with
+// status set: wrong type for a missing argument, done (nil) for no openable pipe.
+bool openPipeFromArgs(ArgCursor& args, OpenPipe& pipe, AcDb::OpenMode mode, int& status);

@@ -10,26 +10,11 @@
 
 namespace {
 
-// Reads the pipe argument and opens the pipe. The status is set when the caller is to
-// stop: wrong type for a missing argument, done (nil) for an object that is no pipe.
-bool openPipeArgument(ArgCursor& args, OpenPipe& pipe, AcDb::OpenMode mode, int& status) {
-  AcDbObjectId id;
-  if (!argObjectId(args, id)) {
-    status = kWorkerWrongType;
-    return false;
-  }
-  if (!pipe.open(id, mode)) {
-    status = kWorkerDone;
-    return false;
-  }
-  return true;
-}
-
 int setPipeBreaksWorker() {
   ArgCursor args;
   OpenPipe pipe;
   int status = kWorkerDone;
-  if (!openPipeArgument(args, pipe, AcDb::kForWrite, status)) return status;
+  if (!openPipeFromArgs(args, pipe, AcDb::kForWrite, status)) return status;
   double width = 0.0;
   if (!argReal(args, width)) return kWorkerWrongType;
   pipe->setBreakWidth(width);
@@ -67,7 +52,7 @@ int setElbowBreaksWorker() {
   ArgCursor args;
   OpenPipe pipe;
   int status = kWorkerDone;
-  if (!openPipeArgument(args, pipe, AcDb::kForWrite, status)) return status;
+  if (!openPipeFromArgs(args, pipe, AcDb::kForWrite, status)) return status;
   status = setFittingBreaks(args, pipe->aElbows);
   if (status == kWorkerDone) acedRetT();
   return status;
@@ -77,7 +62,7 @@ int setArcBreaksWorker() {
   ArgCursor args;
   OpenPipe pipe;
   int status = kWorkerDone;
-  if (!openPipeArgument(args, pipe, AcDb::kForWrite, status)) return status;
+  if (!openPipeFromArgs(args, pipe, AcDb::kForWrite, status)) return status;
   status = setFittingBreaks(args, pipe->aArcs);
   if (status == kWorkerDone) acedRetT();
   return status;
@@ -87,7 +72,7 @@ int elbowLengthWorker() {
   ArgCursor args;
   OpenPipe pipe;
   int status = kWorkerDone;
-  if (!openPipeArgument(args, pipe, AcDb::kForRead, status)) return status;
+  if (!openPipeFromArgs(args, pipe, AcDb::kForRead, status)) return status;
   acedRetReal(pipe->elbowLength());
   return kWorkerDone;
 }
@@ -96,7 +81,7 @@ int elbowListWorker() {
   ArgCursor args;
   OpenPipe pipe;
   int status = kWorkerDone;
-  if (!openPipeArgument(args, pipe, AcDb::kForRead, status)) return status;
+  if (!openPipeFromArgs(args, pipe, AcDb::kForRead, status)) return status;
   ResultList result;
   resultListBegin(result);
   for (int i = 0; i < pipe->aElbows.size(); ++i) {
@@ -113,7 +98,7 @@ int arcListWorker() {
   ArgCursor args;
   OpenPipe pipe;
   int status = kWorkerDone;
-  if (!openPipeArgument(args, pipe, AcDb::kForRead, status)) return status;
+  if (!openPipeFromArgs(args, pipe, AcDb::kForRead, status)) return status;
   ResultList result;
   resultListBegin(result);
   for (int i = 0; i < pipe->aArcs.size(); ++i) {

@@ -4,6 +4,7 @@
 #include "frame/lisp_frame.h"
 #include "frame/lisp_result.h"
 #include "pipe/pipe_drawing.h"
+#include "pipe/open_pipe.h"
 #include "pipe/pipe_drawing_lisp.h"
 
 namespace {

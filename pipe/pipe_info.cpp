@@ -8,6 +8,7 @@
 #include "arx/db_database.h"
 #include "arx/db_symtab.h"
 #include "frame/lisp_frame.h"
+#include "pipe/open_pipe.h"
 #include "pipe/pipe_drawing_lisp.h"
 #include "pipe/pipe_functions.h"
 
@@ -229,18 +230,5 @@ int setPipeInfoWorker() {
 }
 
 }  // namespace
-
-bool openPipeFromArgs(ArgCursor& args, OpenPipe& pipe, AcDb::OpenMode mode, int& status) {
-  AcDbObjectId id;
-  if (!argObjectId(args, id)) {
-    status = kWorkerWrongType;
-    return false;
-  }
-  if (!pipe.open(id, mode)) {
-    status = kWorkerDone;
-    return false;
-  }
-  return true;
-}
 
 int ovLispSetPipeInfo() { return runInDocument(setPipeInfoWorker); }

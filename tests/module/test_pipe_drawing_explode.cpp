@@ -104,7 +104,9 @@ TEST_F(PipeDrawingLayers, WithAHiddenLayerEveryPrimitiveIsDrawnTwice) {
   }
   // The traits the host set are back after the drawing.
   for (size_t i = 1; i < prims.size(); i += 2)
-    if (prims[i].kind != GiPrimitiveKind::Text) EXPECT_EQ(prims[i].traits.layerId, pipeLayer) << i;
+    if (prims[i].kind != GiPrimitiveKind::Text) {
+      EXPECT_EQ(prims[i].traits.layerId, pipeLayer) << i;
+    }
 
   // A riser's circle has its hidden copy too.
   pipe->setEndPoint({0, 0, 0}, true);
@@ -218,7 +220,9 @@ TEST_F(PipeDrawingLayers, ExplosionMatchesTheDisplayNewestFirst) {
         EXPECT_EQ(text->contentsText(), L"2\" HW");
         EXPECT_TRUE(text->location().isEqualTo(p.location));
         EXPECT_DOUBLE_EQ(text->rotation(), p.rotation);
-        if (!hidden) EXPECT_EQ(text->layerId(), pipe->idTextLayer);
+        if (!hidden) {
+          EXPECT_EQ(text->layerId(), pipe->idTextLayer);
+        }
         break;
       }
       case GiPrimitiveKind::Circle:
