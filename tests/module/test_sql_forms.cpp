@@ -464,7 +464,9 @@ TEST_F(SqlForms, SizingTables) {
                                     const std::map<std::wstring, std::wstring>& after) {
     ASSERT_EQ(after.size(), before.size());
     for (const auto& [entryGroup, value] : before)
-      if (entryGroup != group) EXPECT_EQ(after.at(entryGroup), value) << narrow(entryGroup);
+      if (entryGroup != group) {
+        EXPECT_EQ(after.at(entryGroup), value) << narrow(entryGroup);
+      }
   };
   const auto verticalFlowShown = [&](long shown) {
     return SqlForm{"label group vertical flow",
@@ -848,7 +850,9 @@ TEST_F(SqlForms, FloorsAndAreas) {
          live.insert({area_, eastArea_});
          EXPECT_EQ(keySet(a, L"ixAlignmentPointArea"), live) << "the erased area is left out";
          for (const Row& row : a.rows)
-           if (integer(column(row, L"ixAlignmentPointArea")) == area_) EXPECT_EQ(text(column(row, L"sDrawing")), drawing_);
+           if (integer(column(row, L"ixAlignmentPointArea")) == area_) {
+             EXPECT_EQ(text(column(row, L"sDrawing")), drawing_);
+           }
        }},
       {"pipe types taken by another area",
        L"select ixPipeType from tblPipeAreaMap where ixAlignmentPointArea = " + n(eastArea_), Run::Query,
