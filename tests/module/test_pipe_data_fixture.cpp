@@ -2,16 +2,9 @@
 // interpreter with the module's functions, and the filing helpers.
 #include "test_pipe_data_fixture.h"
 
-#include <unistd.h>
-
-#include "arx/aced_print.h"
 #include "arx/db_symtab.h"
-#include "arx/dwg_filer_mem.h"
-#include "frame/function_table.h"
 
 namespace {
-
-AcedPrintSink gPreviousSink;
 
 template <typename Table, typename Record>
 AcDbObjectId addRecord(AcDbDatabase& db, const wchar_t* name) {
@@ -29,42 +22,7 @@ AcDbObjectId addRecord(AcDbDatabase& db, const wchar_t* name) {
 }  // namespace
 
 PipeFixture::PipeFixture()
-    : previousWorking_(acdbHostApplicationServices()->workingDatabase()),
-      previousLisp_(LispInterpreter::setCurrent(&lisp_)) {
-  // Another test may have left the module initialised; then its registration serves.
-  if (acrxFindClass(L"PlumbPipe") == nullptr) {
-    PlumbPipe::rxInit();
-    acrxBuildClassHierarchy();
-    registeredHere_ = true;
-  }
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  folder_ = std::filesystem::temp_directory_path() /
-            ("ov-pipe-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
-  std::filesystem::remove_all(folder_);
-  std::filesystem::create_directories(folder_);
-  acdbHostApplicationServices()->setWorkingDatabase(&db_);
-  gPreviousSink = acedSetPrintSink([this](const std::wstring& text) { output_ += text; });
-  ovRegisterLispFunctions();
-}
-
-PipeFixture::~PipeFixture() {
-  acedSetPrintSink(gPreviousSink);
-  acdbHostApplicationServices()->setWorkingDatabase(previousWorking_);
-  LispInterpreter::setCurrent(previousLisp_);
-  if (registeredHere_) PlumbPipe::rxUninit();
-  std::error_code ignored;
-  std::filesystem::remove_all(folder_, ignored);
-}
-
-AcDbObjectId PipeFixture::add(AcDbEntity* entity) {
-  AcDbBlockTableRecord* space = nullptr;
-  EXPECT_EQ(acdbOpenObject(space, db_.modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-  AcDbObjectId id;
-  EXPECT_EQ(space->appendAcDbEntity(id, entity), Acad::eOk);
-  space->close();
-  entity->close();
-  return id;
-}
+    : ModuleEntityFixture({L"PlumbPipe", PlumbPipe::rxInit, PlumbPipe::rxUninit, "ov-pipe"}) {}
 
 AcDbObjectId PipeFixture::addLayer(const wchar_t* name) {
   return addRecord<AcDbLayerTable, AcDbLayerTableRecord>(db_, name);
@@ -79,18 +37,6 @@ void PipeFixture::erase(AcDbObjectId id, bool erasing) {
   ASSERT_EQ(acdbOpenObject(object, id, AcDb::kForWrite, true), Acad::eOk);
   EXPECT_EQ(object->erase(erasing), Acad::eOk);
   object->close();
-}
-
-PipeBytes PipeFixture::fileOut(const AcDbObject& object, AcDb::FilerType type, AcDbDatabase* db) {
-  AcDbMemDwgFiler filer(type, db);
-  EXPECT_EQ(object.dwgOutFields(&filer), Acad::eOk);
-  return filer.takeBytes();
-}
-
-Acad::ErrorStatus PipeFixture::fileIn(AcDbObject& object, const PipeBytes& bytes, AcDb::FilerType type,
-                                      AcDbDatabase* db) {
-  AcDbMemDwgFiler filer(bytes, type, db);
-  return object.dwgInFields(&filer);
 }
 
 std::unique_ptr<PlumbPipe> PipeFixture::fullPipe() {
@@ -147,27 +93,6 @@ std::unique_ptr<PlumbPipe> PipeFixture::fullPipe() {
   p.idHiddenLayer = addLayer(L"Hidden");
   return pipe;
 }
-
-std::wstring PipeFixture::eval(const std::string& text) { return lisp_.evaluateToText(text); }
-
-AcDbObjectId PipeFixture::idOf(const std::string& text) {
-  const LispResult result = lisp_.evaluate(text);
-  EXPECT_TRUE(result.ok) << acutWideToUtf8(result.error);
-  return result.value.isEname() ? result.value.enameId() : AcDbObjectId();
-}
-
-void PipeFixture::bind(const wchar_t* symbol, AcDbObjectId id) { lisp_.setSymbolValue(symbol, LispValue::ename(id)); }
-
-std::vector<AcDbObjectId> PipeFixture::modelSpace(AcDbDatabase& db) {
-  AcDbBlockTableRecord* space = nullptr;
-  EXPECT_EQ(acdbOpenObject(space, db.modelSpaceId(), AcDb::kForRead), Acad::eOk);
-  if (space == nullptr) return {};
-  std::vector<AcDbObjectId> ids = space->entityIds();
-  space->close();
-  return ids;
-}
-
-std::wstring PipeFixture::path(const std::string& name) const { return acutUtf8ToWide((folder_ / name).string()); }
 
 std::vector<double> asVector(const PlumbArray<double>& list) { return std::vector<double>(list.begin(), list.end()); }
 
