@@ -48,25 +48,20 @@ int setFittingBreaks(ArgCursor& args, PlumbArray<Fitting>& fittings) {
   return kWorkerDone;
 }
 
-int setElbowBreaksWorker() {
+// The elbows' and the arcs' breaks are set alike; only the list differs.
+template <typename Fitting>
+int setFittingBreaksWorker(PlumbArray<Fitting> PlumbPipe::*fittings) {
   ArgCursor args;
   OpenPipe pipe;
   int status = kWorkerDone;
   if (!openPipeFromArgs(args, pipe, AcDb::kForWrite, status)) return status;
-  status = setFittingBreaks(args, pipe->aElbows);
+  status = setFittingBreaks(args, (*pipe).*fittings);
   if (status == kWorkerDone) acedRetT();
   return status;
 }
 
-int setArcBreaksWorker() {
-  ArgCursor args;
-  OpenPipe pipe;
-  int status = kWorkerDone;
-  if (!openPipeFromArgs(args, pipe, AcDb::kForWrite, status)) return status;
-  status = setFittingBreaks(args, pipe->aArcs);
-  if (status == kWorkerDone) acedRetT();
-  return status;
-}
+int setElbowBreaksWorker() { return setFittingBreaksWorker(&PlumbPipe::aElbows); }
+int setArcBreaksWorker() { return setFittingBreaksWorker(&PlumbPipe::aArcs); }
 
 int elbowLengthWorker() {
   ArgCursor args;
