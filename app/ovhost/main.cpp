@@ -121,10 +121,12 @@ int main(int argc, char** argv) {
   LispInterpreter lisp;
   LispCurrentScope current(lisp);
   if (!options.quiet) acedPrintText(L"ovhost: console CAD host for the plumbing module\n");
-  openDrawings(options.drawings);
   {
+    // Plug-ins first, as a host loads its start-up applications: a drawing holding the
+    // module's entities can only be read once their classes are registered.
     PluginLoader loader;
     loadPlugins(loader, options, argv[0]);
+    openDrawings(options.drawings);
     HostSession session(lisp);
     for (const std::string& text : scripts) session.runScript(text);
     for (const std::string& expression : options.evals) session.runAtPrompt(expression);
@@ -136,8 +138,9 @@ int main(int argc, char** argv) {
       session.repl(std::cin);
       if (person) setUiDriver(nullptr);
     }
+    // Quitting closes the drawings while their entities' code is still loaded.
+    acDocManagerPtr()->hostCloseAll();
     loader.unloadAll();
   }
-  acDocManagerPtr()->hostCloseAll();
   return 0;
 }

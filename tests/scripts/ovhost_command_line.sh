@@ -120,5 +120,15 @@ run "a folder that has a project already" --new-project project
 expect_status 1
 expect_err "cannot create a project"
 
+# A drawing holding the module's entities opens from the command line: the module is
+# loaded before the drawings are read, and the drawings close before it unloads.
+(cd project && "$ovhost" -q -d pipes.hdw -e '(ov_plumb-insertPipe 1 (quote (0 0 10)) (quote (50 0 10)))' \
+  -e '(host-save)' >/dev/null 2>&1)
+run "a drawing with pipes given by -d" -q -d project/pipes.hdw -e '(cdr (assoc 0 (entget (entlast))))'
+expect_status 0
+expect_out '"OVPLUMBPIPE"'
+expect_no_out "cannot"
+expect_quiet_err
+
 [ $failures -eq 0 ] || exit 1
 echo "all ovhost command-line checks passed"
