@@ -68,9 +68,12 @@ const std::vector<DrawnSpan>& spansOf(It first, It last, double width, double st
   return lists.spans;
 }
 
+// Drawn for one kind of output at a time, so that display, done at every regeneration,
+// calls its output directly.
+template <typename Output>
 class PipePainter {
  public:
-  PipePainter(PlumbPipe& pipe, PipeDrawOutput& out)
+  PipePainter(PlumbPipe& pipe, Output& out)
       : pipe_(pipe), out_(out), hidden_(pipe.idHiddenLayer.isValid()) {}
 
   void draw() {
@@ -344,7 +347,7 @@ class PipePainter {
   }
 
   PlumbPipe& pipe_;
-  PipeDrawOutput& out_;
+  Output& out_;
   const bool hidden_;
   double angle_ = 0.0;
   AcGeVector3d along_;

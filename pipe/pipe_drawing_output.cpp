@@ -8,79 +8,93 @@
 
 namespace {
 
-// A new label with what the drawing copies from the pipe's own label.
-void copyLabel(const AcDbMText& from, AcDbMText& to, const AcGePoint3d& location) {
-  to.setWidth(from.width());
-  to.setRotation(from.rotation());
-  to.setContents(from.contentsText().c_str());
-  if (!from.textStyle().isNull()) to.setTextStyle(from.textStyle());
-  to.setTextHeight(from.textHeight());
+// Gives `to` what the drawing copies from the pipe's label (width, rotation, text
+// height, text style, contents) and the location. The contents are only set when they
+// differ, so that a copy used again keeps its laid-out lines. Answers false when `to`
+// refused a value read from a damaged file: a new label then keeps its default there.
+bool copyLabel(const AcDbMText& from, AcDbMText& to, const AcGePoint3d& location) {
+  bool taken = to.setWidth(from.width()) == Acad::eOk;
+  taken = to.setRotation(from.rotation()) == Acad::eOk && taken;
+  taken = to.setTextHeight(from.textHeight()) == Acad::eOk && taken;
+  to.setTextStyle(from.textStyle());
+  if (to.contentsText() != from.contentsText()) to.setContents(from.contentsText().c_str());
+  // A location it cannot take leaves the label where a new one would be.
+  to.setLocation(AcGePoint3d());
   to.setLocation(location);
+  return taken;
 }
 
 double planAngleOf(const AcGeVector3d& v) { return std::atan2(v.y, v.x); }
 
+struct SharedLabel {
+  AcDbMText label;
+  bool busy = false;
+};
+
+SharedLabel& sharedLabel() {
+  thread_local SharedLabel shared;
+  return shared;
+}
+
 }  // namespace
 
-bool PipeDisplayOutput::enter(PipeLayerRole role) {
-  AcGiSubEntityTraits& traits = wd_->subEntityTraits();
-  switch (role) {
-    case PipeLayerRole::Effective:
-      return false;
-    case PipeLayerRole::Hidden:
-      traits.setLayer(layers_.hiddenLayer);
-      traits.setLineType(layers_.hiddenLinetype);
-      return true;
-    case PipeLayerRole::Label:
-      traits.setLayer(layers_.labelLayer);
-      return true;
+PipeDisplayOutput::PipeDisplayOutput(AcGiWorldDraw* wd, const PipeDrawLayers& layers)
+    : geometry_(wd->geometry()), traits_(wd->subEntityTraits()), layers_(layers) {}
+
+PipeDisplayOutput::~PipeDisplayOutput() {
+  if (holdsShared_) sharedLabel().busy = false;
+}
+
+void PipeDisplayOutput::switchTraits(PipeLayerRole role) {
+  if (role == PipeLayerRole::Hidden) {
+    traits_.setLayer(layers_.hiddenLayer);
+    traits_.setLineType(layers_.hiddenLinetype);
+  } else {
+    traits_.setLayer(layers_.labelLayer);
   }
-  return false;
 }
 
-void PipeDisplayOutput::leave(bool restore) {
-  if (!restore) return;
-  AcGiSubEntityTraits& traits = wd_->subEntityTraits();
-  traits.setLayer(layers_.layer);
-  traits.setLineType(layers_.linetype);
-}
-
-void PipeDisplayOutput::line(const AcGePoint3d& from, const AcGePoint3d& to, PipeLayerRole role) {
-  const bool restore = enter(role);
-  const AcGePoint3d points[2] = {from, to};
-  wd_->geometry().polyline(2, points);
-  leave(restore);
+void PipeDisplayOutput::restoreTraits() {
+  traits_.setLayer(layers_.layer);
+  traits_.setLineType(layers_.linetype);
 }
 
 void PipeDisplayOutput::arc(const PipeArc& arc, PipeLayerRole role) {
   const bool restore = enter(role);
-  wd_->geometry().circularArc(arc.centre, arc.radius, AcGeVector3d(0, 0, arc.direction), arc.startVector,
-                              arc.sweep);
+  geometry_.circularArc(arc.centre, arc.radius, AcGeVector3d(0, 0, arc.direction), arc.startVector, arc.sweep);
   leave(restore);
 }
 
 void PipeDisplayOutput::circle(const AcGePoint3d& centre, double radius, PipeLayerRole role) {
   const bool restore = enter(role);
-  wd_->geometry().circle(centre, radius, AcGeVector3d::kZAxis);
+  geometry_.circle(centre, radius, AcGeVector3d::kZAxis);
   leave(restore);
 }
 
 void PipeDisplayOutput::fitCurve(const AcGePoint3dArray& vertices, double elevation, PipeLayerRole role) {
   const bool restore = enter(role);
   AcDb2dPolyline curve(AcDb::k2dFitCurvePoly, vertices, elevation);
-  wd_->geometry().draw(&curve);
+  geometry_.draw(&curve);
   leave(restore);
 }
 
 void PipeDisplayOutput::label(const AcDbMText& label, const AcGePoint3d& location, PipeLayerRole role) {
   const bool restore = enter(role);
   if (labelCopied_) {
-    labelCopy_.setLocation(location);
+    labelCopy_->setLocation(location);
   } else {
-    copyLabel(label, labelCopy_, location);
+    SharedLabel& shared = sharedLabel();
+    holdsShared_ = !shared.busy;
+    shared.busy = true;
+    labelCopy_ = &shared.label;
+    if (!holdsShared_ || !copyLabel(label, shared.label, location)) {
+      ownLabel_ = std::make_unique<AcDbMText>();
+      labelCopy_ = ownLabel_.get();
+      copyLabel(label, *labelCopy_, location);
+    }
     labelCopied_ = true;
   }
-  wd_->geometry().draw(&labelCopy_);
+  geometry_.draw(labelCopy_);
   leave(restore);
 }
 

@@ -3,6 +3,7 @@
 // an output only knows how to put one primitive down on one of three layers.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "arx/db_entities.h"
@@ -46,11 +47,22 @@ struct PipeDrawLayers {
 };
 
 // Display: primitives go to the world draw's geometry; the traits are switched for a
-// hidden copy or a label and put back to the effective ones after it.
-class PipeDisplayOutput : public PipeDrawOutput {
+// hidden copy or a label and put back to the effective ones after it. A host draws
+// every pipe at every regeneration, so the lines, which are most of what a pipe
+// draws, are put down here in the header where the drawing can compile them in place.
+class PipeDisplayOutput final : public PipeDrawOutput {
  public:
-  PipeDisplayOutput(AcGiWorldDraw* wd, const PipeDrawLayers& layers) : wd_(wd), layers_(layers) {}
-  void line(const AcGePoint3d& from, const AcGePoint3d& to, PipeLayerRole role) override;
+  PipeDisplayOutput(AcGiWorldDraw* wd, const PipeDrawLayers& layers);
+  ~PipeDisplayOutput() override;
+  PipeDisplayOutput(const PipeDisplayOutput&) = delete;
+  PipeDisplayOutput& operator=(const PipeDisplayOutput&) = delete;
+
+  void line(const AcGePoint3d& from, const AcGePoint3d& to, PipeLayerRole role) override {
+    const bool restore = enter(role);
+    const AcGePoint3d points[2] = {from, to};
+    geometry_.polyline(2, points);
+    leave(restore);
+  }
   void arc(const PipeArc& arc, PipeLayerRole role) override;
   void circle(const AcGePoint3d& centre, double radius, PipeLayerRole role) override;
   void fitCurve(const AcGePoint3dArray& vertices, double elevation, PipeLayerRole role) override;
@@ -58,20 +70,33 @@ class PipeDisplayOutput : public PipeDrawOutput {
 
  private:
   // Sets the traits for the role; answers whether they must be put back.
-  bool enter(PipeLayerRole role);
-  void leave(bool restore);
+  bool enter(PipeLayerRole role) {
+    if (role == PipeLayerRole::Effective) return false;
+    switchTraits(role);
+    return true;
+  }
+  void leave(bool restore) {
+    if (restore) restoreTraits();
+  }
+  void switchTraits(PipeLayerRole role);
+  void restoreTraits();
 
-  AcGiWorldDraw* wd_;
+  AcGiWorldGeometry& geometry_;
+  AcGiSubEntityTraits& traits_;
   PipeDrawLayers layers_;
-  // The label copy: its text is copied for the first label of a drawing, only its
-  // location changes for the others (a drawing has one label text).
-  AcDbMText labelCopy_;
+  // The label copy handed to the host: one per thread, kept from one drawing to the
+  // next so that its text is not copied and laid out again for every pipe (a drawing
+  // sets its fields at its first label, only the location for the others). A drawing
+  // made while another holds it gets a copy of its own.
+  AcDbMText* labelCopy_ = nullptr;
+  std::unique_ptr<AcDbMText> ownLabel_;
+  bool holdsShared_ = false;
   bool labelCopied_ = false;
 };
 
 // Explosion: each primitive becomes a new object appended to model space and closed.
 // After a failed append nothing more is created.
-class PipeExplodeOutput : public PipeDrawOutput {
+class PipeExplodeOutput final : public PipeDrawOutput {
  public:
   explicit PipeExplodeOutput(const PipeDrawLayers& layers) : layers_(layers) {}
   void line(const AcGePoint3d& from, const AcGePoint3d& to, PipeLayerRole role) override;

@@ -8,33 +8,7 @@
 #include "arx/db_entities.h"
 #include "arx/db_proxy.h"
 
-void GiPrimitive::reset(GiPrimitiveKind newKind, const GiTraits& newTraits) {
-  kind = newKind;
-  traits = newTraits;
-  points.clear();
-  closed = false;
-  center = AcGePoint3d();
-  radius = 0.0;
-  normal = AcGeVector3d(0, 0, 1);
-  startVector = AcGeVector3d();
-  sweep = 0.0;
-  location = AcGePoint3d();
-  height = 0.0;
-  rotation = 0.0;
-  contents.clear();
-  attachment = 7;
-  width = 0.0;
-  multiline = false;
-  // The lines are left for the text that is drawn next to assign over: its strings
-  // then keep their memory. Only a text primitive's lines mean anything.
-}
-
-GiPrimitive& AcGiRecordingWorldDraw::add(GiPrimitiveKind kind) const {
-  if (used_ == primitives_.size()) primitives_.emplace_back();
-  GiPrimitive& p = primitives_[used_++];
-  p.reset(kind, traits_);
-  return p;
-}
+void AcGiRecordingWorldDraw::grow() const { primitives_.emplace_back(); }
 
 void AcGiRecordingWorldDraw::clear() { used_ = 0; }
 

@@ -51,7 +51,28 @@ struct GiPrimitive {
   std::vector<std::wstring> lines;
 
   // Back to a new primitive's values, keeping the memory its lists and texts hold.
-  void reset(GiPrimitiveKind newKind, const GiTraits& newTraits);
+  // Defined here so that the recorder's geometry calls, made for every primitive of
+  // every regeneration, compile it in place.
+  void reset(GiPrimitiveKind newKind, const GiTraits& newTraits) {
+    kind = newKind;
+    traits = newTraits;
+    points.clear();
+    closed = false;
+    center = AcGePoint3d();
+    radius = 0.0;
+    normal = AcGeVector3d(0, 0, 1);
+    startVector = AcGeVector3d();
+    sweep = 0.0;
+    location = AcGePoint3d();
+    height = 0.0;
+    rotation = 0.0;
+    contents.clear();
+    attachment = 7;
+    width = 0.0;
+    multiline = false;
+    // The lines are left for the text that is drawn next to assign over: its strings
+    // then keep their memory. Only a text primitive's lines mean anything.
+  }
 };
 
 // A world draw that is its own geometry and traits. Geometry calls answer false
@@ -102,7 +123,16 @@ class AcGiRecordingWorldDraw : public AcGiWorldDraw, public AcGiWorldGeometry, p
   static constexpr int kMaxNesting = 64;
 
  private:
-  GiPrimitive& add(GiPrimitiveKind kind) const;
+  // The next primitive, reset to the kind and the current traits; a cleared one is
+  // used again before the list grows.
+  GiPrimitive& add(GiPrimitiveKind kind) const {
+    if (used_ == primitives_.size()) grow();
+    GiPrimitive& p = primitives_[used_++];
+    p.reset(kind, traits_);
+    return p;
+  }
+  // One more primitive at the end of the list (kept out of add, which then stays small).
+  void grow() const;
 
   // The first used_ are the primitives drawn; those after them were cleared and are
   // kept for their memory.
