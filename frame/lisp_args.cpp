@@ -47,6 +47,14 @@ bool argString(ArgCursor& args, std::wstring& value) {
   return true;
 }
 
+bool argStringView(ArgCursor& args, std::wstring_view& value) {
+  const resbuf* rb = args.cursor;
+  if (rb == nullptr || rb->restype != RTSTR) return false;
+  value = rb->resval.rstring != nullptr ? std::wstring_view(rb->resval.rstring) : std::wstring_view();
+  args.cursor = rb->rbnext;
+  return true;
+}
+
 bool argInt(ArgCursor& args, int& value) {
   resbuf* rb = args.cursor;
   if (rb == nullptr) return false;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "arx/db_id.h"
 #include "arx/ge.h"
@@ -29,6 +30,8 @@ class ArgCursor {
 };
 
 bool argString(ArgCursor& args, std::wstring& value);
+// A text read in place: the view stays valid while the cursor's list lives.
+bool argStringView(ArgCursor& args, std::wstring_view& value);
 // RTSHORT, RTLONG and RTREAL (truncated toward zero). A DXF group code stands for
 // itself: the code is the value and the cursor stays on it.
 bool argInt(ArgCursor& args, int& value);

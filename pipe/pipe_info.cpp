@@ -2,6 +2,7 @@
 // keyed lists, (KEY VALUE ...), each applied at once in the order given.
 #include <functional>
 #include <map>
+#include <string_view>
 
 #include "arx/aced_lisp.h"
 #include "arx/ap_doc_manager.h"
@@ -119,8 +120,11 @@ void readElevation(ArgCursor& args, PlumbPipe& pipe, bool start) {
   else pipe.setEndPoint({p.x, p.y, z}, true);
 }
 
-const std::map<std::wstring, KeyReader>& keyReaders() {
-  static const std::map<std::wstring, KeyReader> readers = {
+// Keys are looked up as they stand in the argument list, without a copy.
+using KeyReaders = std::map<std::wstring, KeyReader, std::less<>>;
+
+const KeyReaders& keyReaders() {
+  static const KeyReaders readers = {
       {L"P1", [](ArgCursor& a, PlumbPipe& p) { readPoint(a, p, true); }},
       {L"P2", [](ArgCursor& a, PlumbPipe& p) { readPoint(a, p, false); }},
       {L"ixPipe",
@@ -219,8 +223,8 @@ int setPipeInfoWorker() {
       argSkip(args);
       continue;
     }
-    std::wstring key;
-    if (!argString(args, key)) continue;
+    std::wstring_view key;
+    if (!argStringView(args, key)) continue;
     const auto reader = readers.find(key);
     if (reader != readers.end()) reader->second(args, *pipe);
   }

@@ -2,6 +2,7 @@
 // settings, the built-in linetype library, and undo through the undo filer.
 #include "arx/db_database.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <set>
 
@@ -55,27 +56,48 @@ class AcDbUndoHistory {
   int depth = 0;
   // Keeps the history to a size a long session can afford.
   static constexpr size_t kMaxGroups = 200;
+  // The room of the oldest group when it was dropped, kept for the next change: a
+  // LISP program at the prompt changes objects thousands of times, each change a
+  // group of its own, and fresh memory for each would cost more than the filing.
+  UndoGroup spareGroup;
+  std::vector<unsigned char> spareBytes;
 
   UndoGroup& groupForRecord() {
     if (depth == 0) {
       // A change outside any command is a command of its own.
-      done.emplace_back();
+      done.push_back(std::move(spareGroup));
+      spareGroup = UndoGroup();
       recordedInOpenGroup.clear();
     }
     return done.back();
   }
   void trim() {
-    while (done.size() > kMaxGroups) done.pop_front();
+    while (done.size() > kMaxGroups) {
+      UndoGroup& oldest = done.front();
+      for (UndoState& st : oldest)
+        if (st.data.capacity() > spareBytes.capacity()) spareBytes = std::move(st.data);
+      oldest.clear();
+      if (oldest.capacity() > spareGroup.capacity()) spareGroup = std::move(oldest);
+      done.pop_front();
+    }
+  }
+  // Empty bytes with the room of a dropped state, if there is one.
+  std::vector<unsigned char> takeSpareBytes() {
+    std::vector<unsigned char> bytes = std::move(spareBytes);
+    spareBytes = std::vector<unsigned char>();
+    bytes.clear();
+    return bytes;
   }
 };
 
-static UndoState captureState(AcDbStub* stub, AcDbDatabase* db) {
+// The filer writes into room, which it takes (empty, perhaps with capacity).
+static UndoState captureState(AcDbStub* stub, AcDbDatabase* db, std::vector<unsigned char> room = {}) {
   UndoState st;
   st.stub = stub;
   st.erased = stub->erased;
   if (stub->object != nullptr) {
     AcDbObject::HostAccess access(stub->object);
-    AcDbMemDwgFiler filer(AcDb::kUndoFiler, db);
+    AcDbMemDwgFiler filer(std::move(room), AcDb::kUndoFiler, db);
     if (stub->object->dwgOutFields(&filer) == Acad::eOk) {
       st.hasData = true;
       st.data = filer.takeBytes();
@@ -159,7 +181,7 @@ Acad::ErrorStatus AcDbDatabase::redoGroup() {
 void AcDbDatabase::hostRecordBeforeWrite(AcDbStub* stub) {
   if (undoDisabled_ || stub == nullptr) return;
   if (undo_->depth > 0 && undo_->recordedInOpenGroup.count(stub)) return;
-  UndoState st = captureState(stub, this);
+  UndoState st = captureState(stub, this, undo_->takeSpareBytes());
   undo_->groupForRecord().push_back(std::move(st));
   if (undo_->depth > 0) undo_->recordedInOpenGroup.insert(stub);
   undo_->undone.clear();
@@ -193,12 +215,15 @@ AcDbDatabase::~AcDbDatabase() {
 }
 
 void AcDbDatabase::hostClear() {
-  for (auto& [handle, stub] : stubs_) {
-    AcDbObject* obj = stub->object;
-    stub->object = nullptr;
+  for (AcDbStub& stub : stubStore_) {
+    AcDbObject* obj = stub.object;
+    stub.object = nullptr;
     delete obj;
   }
-  stubs_.clear();
+  stubStore_.clear();
+  stubTable_.clear();
+  stubTable_.shrink_to_fit();
+  farStubs_.clear();
   undo_ = std::make_unique<AcDbUndoHistory>();
   handseed_ = AcDbHandle(1);
   blockTable_ = layerTable_ = linetypeTable_ = textStyleTable_ = regAppTable_ = AcDbObjectId();
@@ -206,24 +231,48 @@ void AcDbDatabase::hostClear() {
 }
 
 AcDbStub* AcDbDatabase::newStub(const AcDbHandle& handle) {
-  auto stub = std::make_unique<AcDbStub>();
-  stub->database = this;
-  stub->handle = handle;
-  AcDbStub* raw = stub.get();
-  stubs_[handle] = std::move(stub);
+  AcDbStub& stub = stubStore_.emplace_back();
+  stub.database = this;
+  stub.handle = handle;
+  indexStub(&stub);
   if (!(handle < handseed_)) handseed_ = AcDbHandle(handle.value() + 1);
-  return raw;
+  return &stub;
+}
+
+// The table grows to take a handle that is no further than twice the number of objects
+// (and a margin) from the start, so that it never holds much more than the objects do.
+void AcDbDatabase::indexStub(AcDbStub* stub) {
+  const std::uint64_t value = stub->handle.value();
+  if (value >= stubTable_.size()) {
+    const std::uint64_t reach = 2 * static_cast<std::uint64_t>(stubStore_.size()) + 4096;
+    if (value >= reach) {
+      farStubs_[value] = stub;
+      return;
+    }
+    std::uint64_t size = std::max<std::uint64_t>(value + 1, std::min<std::uint64_t>(2 * stubTable_.size(), reach));
+    stubTable_.resize(static_cast<size_t>(size), nullptr);
+    // Far handles the table now reaches move into it, keeping the map above the table.
+    while (!farStubs_.empty() && farStubs_.begin()->first < stubTable_.size()) {
+      stubTable_[static_cast<size_t>(farStubs_.begin()->first)] = farStubs_.begin()->second;
+      farStubs_.erase(farStubs_.begin());
+    }
+  }
+  stubTable_[static_cast<size_t>(value)] = stub;
 }
 
 AcDbStub* AcDbDatabase::stubFor(const AcDbHandle& handle) const {
-  auto it = stubs_.find(handle);
-  return it == stubs_.end() ? nullptr : it->second.get();
+  const std::uint64_t value = handle.value();
+  if (value < stubTable_.size()) return stubTable_[static_cast<size_t>(value)];
+  auto it = farStubs_.find(value);
+  return it == farStubs_.end() ? nullptr : it->second;
 }
 
 std::vector<AcDbStub*> AcDbDatabase::stubs() const {
   std::vector<AcDbStub*> out;
-  out.reserve(stubs_.size());
-  for (const auto& [handle, stub] : stubs_) out.push_back(stub.get());
+  out.reserve(stubStore_.size());
+  for (AcDbStub* stub : stubTable_)
+    if (stub != nullptr) out.push_back(stub);
+  for (const auto& [value, stub] : farStubs_) out.push_back(stub);
   return out;
 }
 

@@ -113,8 +113,16 @@ class AcDbDatabase : public AcRxObject {
   AcDbObjectId findRecord(AcDbObjectId table, const ACHAR* name) const;
   void buildDefaultDrawing();
   AcDbStub* newStub(const AcDbHandle& handle);
+  void indexStub(AcDbStub* stub);
 
-  std::map<AcDbHandle, std::unique_ptr<AcDbStub>> stubs_;
+  // Stubs live in blocks that never move, so an id stays valid while the drawing is
+  // open. Handles are found through a table indexed by the handle's value, which is
+  // how a drawing's handles run (from 1 up, few gaps); a handle far beyond the others
+  // (from a file that says so) is kept in the sorted map instead. Every handle of the
+  // map lies above the table's end, so the table then the map run in handle order.
+  std::deque<AcDbStub> stubStore_;
+  std::vector<AcDbStub*> stubTable_;
+  std::map<std::uint64_t, AcDbStub*> farStubs_;
   AcDbHandle handseed_{1};
   AcDbObjectId blockTable_, layerTable_, linetypeTable_, textStyleTable_, regAppTable_;
   AcDbObjectId clayer_, celtype_, textstyle_, layerZero_, byLayer_, byBlock_, continuous_;

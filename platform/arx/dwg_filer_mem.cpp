@@ -14,25 +14,44 @@ AcDbMemDwgFiler::AcDbMemDwgFiler(AcDb::FilerType type, AcDbDatabase* db) : type_
 AcDbMemDwgFiler::AcDbMemDwgFiler(std::vector<unsigned char> bytes, AcDb::FilerType type, AcDbDatabase* db)
     : buf_(std::move(bytes)), type_(type), db_(db) {}
 
+AcDbMemDwgFiler::AcDbMemDwgFiler(const unsigned char* data, size_t size, AcDb::FilerType type, AcDbDatabase* db)
+    : view_(data != nullptr ? data : reinterpret_cast<const unsigned char*>("")),
+      viewSize_(data != nullptr ? size : 0),
+      type_(type),
+      db_(db) {}
+
+AcDbMemDwgFiler::AcDbMemDwgFiler(std::vector<unsigned char>* sink, AcDb::FilerType type, AcDbDatabase* db)
+    : out_(sink), type_(type), db_(db) {}
+
 Acad::ErrorStatus AcDbMemDwgFiler::put(ItemKind kind, const void* data, size_t size) {
   if (status_ != Acad::eOk) return status_;
-  buf_.push_back(kind);
-  const auto* p = static_cast<const unsigned char*>(data);
-  buf_.insert(buf_.end(), p, p + size);
+  // Every value is at most 24 bytes: the item goes in as one piece.
+  unsigned char item[1 + 3 * sizeof(double)];
+  item[0] = kind;
+  std::memcpy(item + 1, data, size);
+  append(item, size + 1);
   return Acad::eOk;
 }
 
-Acad::ErrorStatus AcDbMemDwgFiler::take(ItemKind kind, void* data, size_t size) {
-  if (status_ != Acad::eOk) return status_;
-  if (pos_ >= buf_.size() || buf_.size() - pos_ < size + 1) {
+const unsigned char* AcDbMemDwgFiler::item(ItemKind kind, size_t size) {
+  if (status_ != Acad::eOk) return nullptr;
+  const size_t total = readSize();
+  if (pos_ >= total || total - pos_ < size + 1) {
     status_ = Acad::eEndOfFile;
-    return status_;
+    return nullptr;
   }
-  if (buf_[pos_] != kind) {
+  const unsigned char* p = readData() + pos_;
+  if (p[0] != kind) {
     status_ = Acad::eWrongItemKind;
-    return status_;
+    return nullptr;
   }
-  std::memcpy(data, buf_.data() + pos_ + 1, size);
+  return p;
+}
+
+Acad::ErrorStatus AcDbMemDwgFiler::take(ItemKind kind, void* data, size_t size) {
+  const unsigned char* p = item(kind, size);
+  if (p == nullptr) return status_;
+  std::memcpy(data, p + 1, size);
   pos_ += size + 1;
   return Acad::eOk;
 }
@@ -106,42 +125,39 @@ Acad::ErrorStatus AcDbMemDwgFiler::writeString(const ACHAR* v) {
   if (status_ != Acad::eOk) return status_;
   if (v == nullptr) v = L"";
   auto n = static_cast<Adesk::UInt32>(std::wcslen(v));
-  buf_.push_back(kString);
-  const auto* pn = reinterpret_cast<const unsigned char*>(&n);
-  buf_.insert(buf_.end(), pn, pn + sizeof n);
-  for (Adesk::UInt32 i = 0; i < n; ++i) {
-    auto c = static_cast<std::uint32_t>(v[i]);
-    const auto* pc = reinterpret_cast<const unsigned char*>(&c);
-    buf_.insert(buf_.end(), pc, pc + sizeof c);
+  unsigned char head[1 + sizeof n];
+  head[0] = kString;
+  std::memcpy(head + 1, &n, sizeof n);
+  append(head, sizeof head);
+  if (sizeof(wchar_t) == 4) {
+    append(v, 4 * static_cast<size_t>(n));
+  } else {
+    for (Adesk::UInt32 i = 0; i < n; ++i) {
+      auto c = static_cast<std::uint32_t>(v[i]);
+      append(&c, 4);
+    }
   }
   return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::readString(std::wstring& v) {
-  if (status_ != Acad::eOk) return status_;
   Adesk::UInt32 n = 0;
-  if (pos_ >= buf_.size() || buf_.size() - pos_ < 1 + sizeof n) {
+  const unsigned char* p = item(kString, sizeof n);
+  if (p == nullptr) return status_;
+  std::memcpy(&n, p + 1, sizeof n);
+  const size_t start = pos_ + 1 + sizeof n;
+  if ((readSize() - start) / 4 < n) {
     status_ = Acad::eEndOfFile;
     return status_;
   }
-  if (buf_[pos_] != kString) {
-    status_ = Acad::eWrongItemKind;
-    return status_;
-  }
-  std::memcpy(&n, buf_.data() + pos_ + 1, sizeof n);
-  size_t start = pos_ + 1 + sizeof n;
-  if ((buf_.size() - start) / 4 < n) {
-    status_ = Acad::eEndOfFile;
-    return status_;
-  }
-  std::wstring s(n, L'\0');
+  const unsigned char* chars = p + 1 + sizeof n;
+  v.resize(n);
   for (Adesk::UInt32 i = 0; i < n; ++i) {
     std::uint32_t c;
-    std::memcpy(&c, buf_.data() + start + 4 * i, 4);
-    s[i] = static_cast<wchar_t>(c);
+    std::memcpy(&c, chars + 4 * i, 4);
+    v[i] = static_cast<wchar_t>(c);
   }
   pos_ = start + 4 * static_cast<size_t>(n);
-  v = std::move(s);
   return Acad::eOk;
 }
 
@@ -154,36 +170,29 @@ Acad::ErrorStatus AcDbMemDwgFiler::readString(ACHAR** v) {
 
 Acad::ErrorStatus AcDbMemDwgFiler::writeBytes(const void* buffer, Adesk::UInt32 size) {
   if (status_ != Acad::eOk) return status_;
-  buf_.push_back(kBytes);
-  const auto* pn = reinterpret_cast<const unsigned char*>(&size);
-  buf_.insert(buf_.end(), pn, pn + sizeof size);
-  const auto* p = static_cast<const unsigned char*>(buffer);
-  buf_.insert(buf_.end(), p, p + size);
+  unsigned char head[1 + sizeof size];
+  head[0] = kBytes;
+  std::memcpy(head + 1, &size, sizeof size);
+  append(head, sizeof head);
+  if (size > 0) append(buffer, size);
   return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::readBytes(void* buffer, Adesk::UInt32 size) {
-  if (status_ != Acad::eOk) return status_;
   Adesk::UInt32 n = 0;
-  if (pos_ >= buf_.size() || buf_.size() - pos_ < 1 + sizeof n) {
-    status_ = Acad::eEndOfFile;
-    return status_;
-  }
-  if (buf_[pos_] != kBytes) {
-    status_ = Acad::eWrongItemKind;
-    return status_;
-  }
-  std::memcpy(&n, buf_.data() + pos_ + 1, sizeof n);
+  const unsigned char* p = item(kBytes, sizeof n);
+  if (p == nullptr) return status_;
+  std::memcpy(&n, p + 1, sizeof n);
   size_t start = pos_ + 1 + sizeof n;
   if (n != size) {
     status_ = Acad::eWrongItemKind;
     return status_;
   }
-  if (buf_.size() - start < n) {
+  if (readSize() - start < n) {
     status_ = Acad::eEndOfFile;
     return status_;
   }
-  std::memcpy(buffer, buf_.data() + start, n);
+  if (n > 0) std::memcpy(buffer, p + 1 + sizeof n, n);
   pos_ = start + n;
   return Acad::eOk;
 }

@@ -22,13 +22,23 @@ class AcDbMemDwgFiler : public AcDbDwgFiler {
   explicit AcDbMemDwgFiler(AcDb::FilerType type = AcDb::kCopyFiler, AcDbDatabase* db = nullptr);
   // A reader over existing bytes.
   AcDbMemDwgFiler(std::vector<unsigned char> bytes, AcDb::FilerType type, AcDbDatabase* db);
+  // A reader over bytes that stay the caller's and must outlive the filer (an object's
+  // part of a drawing file being read), so that nothing is copied.
+  AcDbMemDwgFiler(const unsigned char* data, size_t size, AcDb::FilerType type, AcDbDatabase* db);
+  // A writer that appends to the caller's buffer (a drawing file being made), so that
+  // objects are filed straight into the file's bytes; bytes() is then that buffer.
+  AcDbMemDwgFiler(std::vector<unsigned char>* sink, AcDb::FilerType type, AcDbDatabase* db);
+  AcDbMemDwgFiler(const AcDbMemDwgFiler&) = delete;
+  AcDbMemDwgFiler& operator=(const AcDbMemDwgFiler&) = delete;
 
-  const std::vector<unsigned char>& bytes() const { return buf_; }
-  std::vector<unsigned char> takeBytes() { return std::move(buf_); }
+  // The bytes written, or read from a buffer the filer holds; a reader over the
+  // caller's bytes has none of its own.
+  const std::vector<unsigned char>& bytes() const { return *out_; }
+  std::vector<unsigned char> takeBytes() { return std::move(*out_); }
   // Appends bytes that were filed before, unchanged (a proxy's kept data).
-  void appendRaw(const std::vector<unsigned char>& raw) { buf_.insert(buf_.end(), raw.begin(), raw.end()); }
+  void appendRaw(const std::vector<unsigned char>& raw) { out_->insert(out_->end(), raw.begin(), raw.end()); }
   size_t position() const { return pos_; }
-  bool atEnd() const { return pos_ >= buf_.size(); }
+  bool atEnd() const { return pos_ >= readSize(); }
   // Back to the start for reading, status cleared.
   void rewind() { pos_ = 0; status_ = Acad::eOk; }
 
@@ -80,12 +90,25 @@ class AcDbMemDwgFiler : public AcDbDwgFiler {
   Acad::ErrorStatus writeSoftOwnershipId(const AcDbSoftOwnershipId& id) override;
 
  private:
+  // Appends bytes to the buffer being written (copied in one go, never cleared first).
+  void append(const void* data, size_t n) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    out_->insert(out_->end(), p, p + n);
+  }
   Acad::ErrorStatus put(ItemKind kind, const void* data, size_t size);
+  // The start of an item of this kind with at least `size` bytes after its kind byte,
+  // or null with the status set.
+  const unsigned char* item(ItemKind kind, size_t size);
   Acad::ErrorStatus take(ItemKind kind, void* data, size_t size);
   Acad::ErrorStatus putId(ItemKind kind, const AcDbObjectId& id);
   Acad::ErrorStatus takeId(ItemKind kind, AcDbObjectId* id);
+  const unsigned char* readData() const { return view_ != nullptr ? view_ : out_->data(); }
+  size_t readSize() const { return view_ != nullptr ? viewSize_ : out_->size(); }
 
   std::vector<unsigned char> buf_;
+  std::vector<unsigned char>* out_ = &buf_;  // where writes go: buf_ or the caller's sink
+  const unsigned char* view_ = nullptr;      // the caller's bytes being read, if any
+  size_t viewSize_ = 0;
   size_t pos_ = 0;
   AcDb::FilerType type_;
   AcDbDatabase* db_;

@@ -1,8 +1,11 @@
 // Reading and writing the host's native drawing file (.hdw): AcDbDatabase::saveAs and
 // AcDbDatabase::readDwgFile over the container of hdw_format.h.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -43,12 +46,14 @@ HdwClassEntry classEntryOf(const AcDbObject* obj) {
   return e;
 }
 
+// Saves a drawing: its classes are gathered first, since the file lists them before
+// the objects, then every object files itself straight into the file's buffer.
 class HdwWriter {
  public:
   explicit HdwWriter(AcDbDatabase& db) : db_(db) {}
 
-  Acad::ErrorStatus collect(HdwContainer& out, std::wstring& error) {
-    HdwHeader& h = out.header;
+  Acad::ErrorStatus write(const AcDbFilePieceWriter& sink, std::wstring& error) {
+    HdwHeader h;
     h.handseed = db_.handseed();
     h.blockTable = db_.blockTableId().handle();
     h.layerTable = db_.layerTableId().handle();
@@ -58,89 +63,133 @@ class HdwWriter {
     h.clayer = db_.clayer().handle();
     h.celtype = db_.celtype().handle();
     h.textstyle = db_.textstyle().handle();
+    std::vector<const AcDbObject*> objects;
+    std::vector<std::uint32_t> classOf;
     for (AcDbStub* stub : db_.stubs()) {
       if (stub->object == nullptr || stub->erased) continue;
-      Acad::ErrorStatus es = addObject(out, stub->object, error);
-      if (es != Acad::eOk) return es;
+      const AcDbObject* obj = stub->object;
+      if (obj->isA() == nullptr) {
+        // Its module unregistered the class while the drawing still held its objects.
+        error = L"object " + obj->objectHandle().text() + L" has a class that is no longer registered";
+        return Acad::eNotThatKindOfClass;
+      }
+      objects.push_back(obj);
+      classOf.push_back(classIndex(obj));
     }
+    HdwFileBuilder builder(kHdwFormatVersion, h, classes_, static_cast<std::uint32_t>(objects.size()),
+                           [&sink](const unsigned char* data, size_t size) { return sink(data, size); });
+    AcDbMemDwgFiler filer(&builder.buffer(), AcDb::kFileFiler, &db_);
+    for (size_t i = 0; i < objects.size(); ++i) {
+      builder.beginObject(classOf[i], objects[i]->objectHandle(), objects[i]->ownerId().handle());
+      Acad::ErrorStatus es = fileOut(*objects[i], filer, classOf[i], error);
+      if (es != Acad::eOk) return es;
+      builder.endObject();
+    }
+    builder.finish();
     return Acad::eOk;
   }
 
  private:
-  Acad::ErrorStatus addObject(HdwContainer& out, const AcDbObject* obj, std::wstring& error) {
-    if (obj->isA() == nullptr) {
-      // Its module unregistered the class while the drawing still held its objects.
-      error = L"object " + obj->objectHandle().text() + L" has a class that is no longer registered";
-      return Acad::eNotThatKindOfClass;
-    }
-    HdwClassEntry cls = classEntryOf(obj);
-    HdwObjectEntry entry;
-    entry.classIndex = classIndex(out, cls);
-    entry.handle = obj->objectHandle();
-    entry.ownerHandle = obj->ownerId().handle();
-    AcDbMemDwgFiler filer(AcDb::kFileFiler, &db_);
+  Acad::ErrorStatus fileOut(const AcDbObject& obj, AcDbMemDwgFiler& filer, std::uint32_t cls, std::wstring& error) {
     Acad::ErrorStatus es;
     std::wstring why;
     try {
       // The host files objects whether or not anyone has them open.
-      AcDbObject::HostAccess access(obj);
-      es = obj->dwgOutFields(&filer);
+      AcDbObject::HostAccess access(&obj);
+      es = obj.dwgOutFields(&filer);
       if (es == Acad::eOk) es = filer.filerStatus();
-      why = acutUtf8ToWide(acadErrorStatusText(es));
+      if (es != Acad::eOk) why = acutUtf8ToWide(acadErrorStatusText(es));
     } catch (const std::exception& e) {
       es = Acad::eInvalidInput;
       why = L"it threw " + acutUtf8ToWide(e.what());
     }
-    if (es != Acad::eOk) {
-      error = L"object " + entry.handle.text() + L" (" + cls.name + L") could not be filed: " + why;
-      return es;
-    }
-    entry.bytes = filer.takeBytes();
-    out.objects.push_back(std::move(entry));
-    return Acad::eOk;
+    if (es != Acad::eOk)
+      error = L"object " + obj.objectHandle().text() + L" (" + classes_[cls].name + L") could not be filed: " + why;
+    return es;
   }
 
-  std::uint32_t classIndex(HdwContainer& out, const HdwClassEntry& cls) {
-    auto it = indexes_.find(cls.name);
-    if (it != indexes_.end()) return it->second;
-    auto index = static_cast<std::uint32_t>(out.classes.size());
-    out.classes.push_back(cls);
-    indexes_.emplace(cls.name, index);
+  // An object's class entry. Objects of a class share one entry, found by the class
+  // itself; a proxy is entered under the class it stands for.
+  std::uint32_t classIndex(const AcDbObject* obj) {
+    const AcRxClass* cls = obj->isA();
+    const bool proxy = AcDbProxyEntity::cast(obj) != nullptr || AcDbProxyObject::cast(obj) != nullptr;
+    if (!proxy) {
+      auto it = byClass_.find(cls);
+      if (it != byClass_.end()) return it->second;
+    }
+    HdwClassEntry entry = classEntryOf(obj);
+    std::uint32_t index;
+    auto named = byName_.find(entry.name);
+    if (named != byName_.end()) {
+      index = named->second;
+    } else {
+      index = static_cast<std::uint32_t>(classes_.size());
+      byName_.emplace(entry.name, index);
+      classes_.push_back(std::move(entry));
+    }
+    if (!proxy) byClass_.emplace(cls, index);
     return index;
   }
 
   AcDbDatabase& db_;
-  std::map<std::wstring, std::uint32_t> indexes_;
+  std::vector<HdwClassEntry> classes_;
+  std::map<std::wstring, std::uint32_t> byName_;
+  std::map<const AcRxClass*, std::uint32_t> byClass_;
 };
-
-Acad::ErrorStatus writeFileReplacing(const std::string& path, const std::vector<unsigned char>& bytes,
-                                     std::wstring& error) {
-  return acdbWriteFileReplacing(path, bytes.data(), bytes.size(), error, ".saving");
-}
 
 // ---- reading ------------------------------------------------------------------------
 
-Acad::ErrorStatus readWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::wstring& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = L"the file cannot be opened (missing or not readable)";
-    return Acad::eFileNotFound;
+// A file's bytes mapped into memory, read-only: no copy is made and the pages come
+// straight from the system's file cache, which for a large drawing is far cheaper than
+// reading it into fresh memory.
+class MappedFile {
+ public:
+  MappedFile() = default;
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  ~MappedFile() {
+    if (data_ != nullptr && size_ > 0) munmap(const_cast<unsigned char*>(data_), size_);
   }
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    error = L"the file cannot be read";
-    return Acad::eFileAccessErr;
-  }
-  return Acad::eOk;
-}
 
-// Builds the objects of a parsed container into an empty database.
+  Acad::ErrorStatus open(const std::string& path, std::wstring& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      error = L"the file cannot be opened (missing or not readable)";
+      return Acad::eFileNotFound;
+    }
+    struct stat st {};
+    Acad::ErrorStatus es = Acad::eOk;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      es = Acad::eFileAccessErr;
+    } else if (st.st_size > 0) {
+      void* p = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+      if (p == MAP_FAILED) {
+        es = Acad::eFileAccessErr;
+      } else {
+        data_ = static_cast<const unsigned char*>(p);
+        size_ = static_cast<size_t>(st.st_size);
+      }
+    }
+    ::close(fd);
+    if (es != Acad::eOk) error = L"the file cannot be read";
+    return es;
+  }
+  const unsigned char* data() const { return data_; }
+  size_t size() const { return size_; }
+
+ private:
+  const unsigned char* data_ = nullptr;
+  size_t size_ = 0;
+};
+
+// Builds the objects of a parsed file into an empty database.
 class HdwLoader {
  public:
-  HdwLoader(AcDbDatabase& db, const HdwContainer& file) : db_(db), file_(file) {}
+  HdwLoader(AcDbDatabase& db, const HdwFileView& file) : db_(db), file_(file) {}
 
   // Answers false with the reason in error; the caller then clears the database.
   bool load(std::wstring& error) {
+    findClasses();
     return createStubs(error) && readObjects(error) && bindTables(error) && bindCurrentSettings(error);
   }
 
@@ -148,7 +197,7 @@ class HdwLoader {
   // Every handle gets its stub before any object is read, so that a reference to an
   // object later in the file resolves.
   bool createStubs(std::wstring& error) {
-    for (const HdwObjectEntry& o : file_.objects) {
+    for (const HdwObjectView& o : file_.objects) {
       AcDbObjectId id;
       if (db_.getAcDbObjectId(id, true, o.handle) != Acad::eOk || id.stub() == nullptr) {
         error = L"no object can be made for handle " + o.handle.text();
@@ -159,14 +208,24 @@ class HdwLoader {
     return true;
   }
 
+  // Each class of the file is looked up once, not once per object.
+  void findClasses() {
+    for (const HdwClassEntry& cls : file_.classes) {
+      const AcRxClass* rx = acrxFindClass(cls.name.c_str());
+      bool makeable = rx != nullptr && !rx->isDerivedFrom(AcDbProxyObject::desc()) &&
+                      !rx->isDerivedFrom(AcDbProxyEntity::desc());
+      classes_.push_back(makeable ? rx : nullptr);
+    }
+  }
+
   bool readObjects(std::wstring& error) {
-    for (const HdwObjectEntry& o : file_.objects) {
+    for (const HdwObjectView& o : file_.objects) {
       if (!readObject(o, error)) return false;
     }
     return true;
   }
 
-  bool readObject(const HdwObjectEntry& o, std::wstring& error) {
+  bool readObject(const HdwObjectView& o, std::wstring& error) {
     const HdwClassEntry& cls = file_.classes[o.classIndex];
     AcDbStub* stub = db_.stubFor(o.handle);
     AcDbObjectId owner;
@@ -176,12 +235,12 @@ class HdwLoader {
       return false;
     }
 
-    std::unique_ptr<AcDbObject> obj = instantiate(cls);
-    Acad::ErrorStatus es = obj ? fileIn(stub, *obj, owner, o.bytes) : Acad::eMakeMeProxy;
+    std::unique_ptr<AcDbObject> obj = instantiate(classes_[o.classIndex]);
+    Acad::ErrorStatus es = obj ? fileIn(stub, *obj, owner, o) : Acad::eMakeMeProxy;
     if (es == Acad::eMakeMeProxy) {
       bool isEntity = obj ? AcDbEntity::cast(obj.get()) != nullptr : cls.isEntity;
       obj = makeProxy(cls, isEntity);
-      es = fileIn(stub, *obj, owner, o.bytes);
+      es = fileIn(stub, *obj, owner, o);
     }
     if (es != Acad::eOk) {
       error = L"object " + o.handle.text() + L" (" + cls.name + L") cannot be read: " +
@@ -196,13 +255,11 @@ class HdwLoader {
     return true;
   }
 
-  // A new object of the named class, or null when the host cannot make one: the class
-  // is not registered, has no constructor, or is a proxy class, whose objects are only
-  // ever saved under the class they stand for.
-  static std::unique_ptr<AcDbObject> instantiate(const HdwClassEntry& cls) {
-    const AcRxClass* rx = acrxFindClass(cls.name.c_str());
-    if (rx == nullptr || rx->isDerivedFrom(AcDbProxyObject::desc()) || rx->isDerivedFrom(AcDbProxyEntity::desc()))
-      return nullptr;
+  // A new object of the class, or null when the host cannot make one: the class is not
+  // registered, has no constructor, or is a proxy class, whose objects are only ever
+  // saved under the class they stand for.
+  static std::unique_ptr<AcDbObject> instantiate(const AcRxClass* rx) {
+    if (rx == nullptr) return nullptr;
     AcRxObject* made = rx->create();
     AcDbObject* obj = AcDbObject::cast(made);
     if (obj == nullptr) delete made;
@@ -228,15 +285,22 @@ class HdwLoader {
   // Reads an object's bytes into it. The object is bound to its id for the read (so
   // that it knows its database and handle) but is only attached to the stub once it
   // has read well, so that an object asking to be a proxy can be replaced.
-  Acad::ErrorStatus fileIn(AcDbStub* stub, AcDbObject& obj, const AcDbObjectId& owner,
-                           const std::vector<unsigned char>& bytes) {
+  Acad::ErrorStatus fileIn(AcDbStub* stub, AcDbObject& obj, const AcDbObjectId& owner, const HdwObjectView& o) {
     obj.hostBind(AcDbObjectId(stub), false);
     Acad::ErrorStatus es;
     try {
       AcDbObject::HostAccess access(&obj);
       obj.setOwnerId(owner);
-      AcDbMemDwgFiler filer(bytes, AcDb::kFileFiler, &db_);
-      es = obj.dwgInFields(&filer);
+      // A proxy keeps whatever follows what it read, which it takes from the filer's
+      // own buffer: it gets a copy of the bytes, every other object reads them in place.
+      const bool proxy = AcDbProxyObject::cast(&obj) != nullptr || AcDbProxyEntity::cast(&obj) != nullptr;
+      if (proxy) {
+        AcDbMemDwgFiler filer(std::vector<unsigned char>(o.data, o.data + o.size), AcDb::kFileFiler, &db_);
+        es = obj.dwgInFields(&filer);
+      } else {
+        AcDbMemDwgFiler filer(o.data, o.size, AcDb::kFileFiler, &db_);
+        es = obj.dwgInFields(&filer);
+      }
     } catch (const std::exception&) {
       // A reader that throws on bad data is treated like one that answered an error.
       es = Acad::eInvalidInput;
@@ -300,7 +364,8 @@ class HdwLoader {
   }
 
   AcDbDatabase& db_;
-  const HdwContainer& file_;
+  const HdwFileView& file_;
+  std::vector<const AcRxClass*> classes_;  // by class index; null where none can be made
   AcDbHandle maxHandle_;
 };
 
@@ -313,10 +378,10 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName) {
     setLastFileError(L"saveAs: no file name");
     return Acad::eInvalidInput;
   }
-  HdwContainer container;
   std::wstring error;
-  Acad::ErrorStatus es = HdwWriter(*this).collect(container, error);
-  if (es == Acad::eOk) es = writeFileReplacing(acutWideToUtf8(fileName), hdwSerialize(container), error);
+  Acad::ErrorStatus es = acdbWriteFileReplacing(
+      acutWideToUtf8(fileName), [&](const AcDbFilePieceWriter& sink) { return HdwWriter(*this).write(sink, error); },
+      error, ".saving");
   if (es != Acad::eOk) {
     setLastFileError(quoted(fileName) + L": " + error);
     return es;
@@ -337,18 +402,16 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName) {
     setLastFileError(quoted(fileName) + L": the database already holds a drawing");
     return Acad::eInvalidInput;
   }
-  std::vector<unsigned char> bytes;
+  MappedFile bytes;
   std::wstring error;
-  HdwContainer container;
-  Acad::ErrorStatus es = readWholeFile(acutWideToUtf8(fileName), bytes, error);
-  if (es == Acad::eOk) es = hdwParse(bytes.data(), bytes.size(), container, error);
+  HdwFileView file;
+  Acad::ErrorStatus es = bytes.open(acutWideToUtf8(fileName), error);
+  if (es == Acad::eOk) es = hdwParseView(bytes.data(), bytes.size(), file, error);
   if (es == Acad::eOk) {
-    bytes.clear();
-    bytes.shrink_to_fit();
     // Loading a drawing is not a change the user can undo.
     bool wasRecording = undoRecording();
     disableUndoRecording(true);
-    if (!HdwLoader(*this, container).load(error)) es = Acad::eBadFileFormat;
+    if (!HdwLoader(*this, file).load(error)) es = Acad::eBadFileFormat;
     disableUndoRecording(!wasRecording);
   }
   if (es != Acad::eOk) {

@@ -1,9 +1,14 @@
 // The .hdw container: byte layout, CRC and a parser that trusts no length it reads.
 #include "arx/hdw_format.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <set>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 #include "arx/aced_print.h"
 
@@ -30,34 +35,27 @@ constexpr std::array<std::uint32_t, 256> makeCrcTable() {
 }
 constexpr std::array<std::uint32_t, 256> kCrcTable = makeCrcTable();
 
-class ByteWriter {
- public:
-  void raw(const void* data, size_t size) {
-    const auto* p = static_cast<const unsigned char*>(data);
-    out_.insert(out_.end(), p, p + size);
-  }
-  void u8(std::uint8_t v) { out_.push_back(v); }
-  void u32(std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out_.push_back(static_cast<unsigned char>(v >> (8 * i)));
-  }
-  void u64(std::uint64_t v) {
-    for (int i = 0; i < 8; ++i) out_.push_back(static_cast<unsigned char>(v >> (8 * i)));
-  }
-  void handle(const AcDbHandle& h) { u64(h.value()); }
-  void text(const std::wstring& s) {
-    std::string utf8 = acutWideToUtf8(s);
-    u32(static_cast<std::uint32_t>(utf8.size()));
-    raw(utf8.data(), utf8.size());
-  }
-  void bytes(const std::vector<unsigned char>& b) {
-    u32(static_cast<std::uint32_t>(b.size()));
-    raw(b.data(), b.size());
-  }
-  std::vector<unsigned char>& buffer() { return out_; }
-
- private:
-  std::vector<unsigned char> out_;
-};
+void putRaw(std::vector<unsigned char>& out, const void* data, size_t size) {
+  if (size == 0) return;
+  const size_t at = out.size();
+  out.resize(at + size);
+  std::memcpy(out.data() + at, data, size);
+}
+void putU32(std::vector<unsigned char>& out, std::uint32_t v) {
+  unsigned char b[4];
+  for (int i = 0; i < 4; ++i) b[i] = static_cast<unsigned char>(v >> (8 * i));
+  putRaw(out, b, 4);
+}
+void putU64(std::vector<unsigned char>& out, std::uint64_t v) {
+  unsigned char b[8];
+  for (int i = 0; i < 8; ++i) b[i] = static_cast<unsigned char>(v >> (8 * i));
+  putRaw(out, b, 8);
+}
+void putText(std::vector<unsigned char>& out, const std::wstring& s) {
+  std::string utf8 = acutWideToUtf8(s);
+  putU32(out, static_cast<std::uint32_t>(utf8.size()));
+  putRaw(out, utf8.data(), utf8.size());
+}
 
 // Reads from a bounded range. A read past the end fails, sets the error once and
 // answers zeros, so that a parse can read a whole entry and check once.
@@ -107,11 +105,12 @@ class ByteReader {
     if (!take(n, p, what)) return {};
     return acutUtf8ToWide(std::string(reinterpret_cast<const char*>(p), n));
   }
-  std::vector<unsigned char> bytes(const wchar_t* what) {
-    std::uint32_t n = u32(what);
+  // A counted run of bytes, left where it is.
+  const unsigned char* bytes(const wchar_t* what, std::uint32_t& n) {
+    n = u32(what);
     const unsigned char* p = nullptr;
-    if (!take(n, p, what)) return {};
-    return std::vector<unsigned char>(p, p + n);
+    if (!take(n, p, what)) n = 0;
+    return p;
   }
 
  private:
@@ -162,68 +161,202 @@ void readClasses(ByteReader& in, std::vector<HdwClassEntry>& classes) {
   }
 }
 
-void readObjects(ByteReader& in, size_t classCount, std::vector<HdwObjectEntry>& objects) {
+// Handles must be unique. A file lists them in rising order, which proves them unique
+// as they come; only a file that does not gets them checked against a set.
+class UniqueHandles {
+ public:
+  bool add(const std::vector<HdwObjectView>& before, const AcDbHandle& h) {
+    if (rising_) {
+      if (last_ < h) {
+        last_ = h;
+        return true;
+      }
+      rising_ = false;
+      for (const HdwObjectView& o : before) seen_.insert(o.handle);
+    }
+    return seen_.insert(h).second;
+  }
+
+ private:
+  bool rising_ = true;
+  AcDbHandle last_;
+  std::set<AcDbHandle> seen_;
+};
+
+void readObjects(ByteReader& in, size_t classCount, std::vector<HdwObjectView>& objects) {
   std::uint32_t count = in.u32(L"the object section");
   if (in.failed()) return;
   if (count > in.remaining() / kMinObjectEntry) {
     in.fail(L"the object count " + std::to_wstring(count) + L" is more than the file can hold");
     return;
   }
-  objects.resize(count);
-  std::set<AcDbHandle> seen;
-  for (HdwObjectEntry& o : objects) {
+  objects.reserve(count);
+  UniqueHandles unique;
+  for (std::uint32_t i = 0; i < count; ++i) {
     const wchar_t* what = L"an object entry";
+    HdwObjectView o;
     o.classIndex = in.u32(what);
     o.handle = in.handle(what);
     o.ownerHandle = in.handle(what);
-    o.bytes = in.bytes(what);
+    o.data = in.bytes(what, o.size);
     if (in.failed()) return;
-    std::wstring name = L"object " + o.handle.text();
     if (o.handle.isNull()) return in.fail(L"an object has a null handle");
     if (o.handle.value() >= kHandleLimit) return in.fail(L"handle " + o.handle.text() + L" is out of range");
-    if (o.classIndex >= classCount) return in.fail(name + L" names class " + std::to_wstring(o.classIndex) +
-                                                   L", but the file has only " + std::to_wstring(classCount));
-    if (!seen.insert(o.handle).second) return in.fail(L"handle " + o.handle.text() + L" is used twice");
+    if (o.classIndex >= classCount)
+      return in.fail(L"object " + o.handle.text() + L" names class " + std::to_wstring(o.classIndex) +
+                     L", but the file has only " + std::to_wstring(classCount));
+    if (!unique.add(objects, o.handle)) return in.fail(L"handle " + o.handle.text() + L" is used twice");
+    objects.push_back(o);
   }
 }
+
+std::uint32_t crcByTable(std::uint32_t c, const unsigned char* data, size_t size) {
+  for (size_t i = 0; i < size; ++i) c = kCrcTable[(c ^ data[i]) & 0xFFu] ^ (c >> 8);
+  return c;
+}
+
+#if defined(__x86_64__)
+// The CRC of a long run by carry-less multiplication: four 128-bit lanes are folded
+// forward 64 bytes at a time, then into one lane, then reduced to 32 bits (Barrett).
+// The constants are powers of x modulo the polynomial, bit-reflected. It gives the
+// table's result a good ten times faster, which matters for files of a hundred MB.
+// size is at least 64 and a multiple of 16; c is the running (inverted) CRC.
+#define OV_FOLD_TARGET __attribute__((target("pclmul,sse4.1")))
+
+OV_FOLD_TARGET inline __m128i load16(const unsigned char* at) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+
+// x carried 128 bits forward by the constants k, with the next block added.
+OV_FOLD_TARGET inline __m128i fold16(__m128i x, __m128i k, __m128i next) {
+  return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x11), _mm_clmulepi64_si128(x, k, 0x00)), next);
+}
+
+OV_FOLD_TARGET std::uint32_t crcByFolding(std::uint32_t c, const unsigned char* p,
+                                                                     size_t size) {
+  alignas(16) static const std::uint64_t k1k2[2] = {0x0154442bd4, 0x01c6e41596};
+  alignas(16) static const std::uint64_t k3k4[2] = {0x01751997d0, 0x00ccaa009e};
+  alignas(16) static const std::uint64_t k5k0[2] = {0x0163cd6124, 0x0000000000};
+  alignas(16) static const std::uint64_t poly[2] = {0x01db710641, 0x01f7011641};
+  __m128i x1 = _mm_xor_si128(load16(p), _mm_cvtsi32_si128(static_cast<int>(c)));
+  __m128i x2 = load16(p + 16), x3 = load16(p + 32), x4 = load16(p + 48);
+  __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(k1k2));
+  p += 64;
+  size -= 64;
+  while (size >= 64) {
+    x1 = fold16(x1, k, load16(p));
+    x2 = fold16(x2, k, load16(p + 16));
+    x3 = fold16(x3, k, load16(p + 32));
+    x4 = fold16(x4, k, load16(p + 48));
+    p += 64;
+    size -= 64;
+  }
+  k = _mm_load_si128(reinterpret_cast<const __m128i*>(k3k4));
+  x1 = fold16(x1, k, x2);
+  x1 = fold16(x1, k, x3);
+  x1 = fold16(x1, k, x4);
+  while (size >= 16) {
+    x1 = fold16(x1, k, load16(p));
+    p += 16;
+    size -= 16;
+  }
+  // 128 bits to 64.
+  const __m128i low32 = _mm_setr_epi32(~0, 0, ~0, 0);
+  __m128i t = _mm_clmulepi64_si128(x1, k, 0x10);
+  x1 = _mm_xor_si128(_mm_srli_si128(x1, 8), t);
+  k = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(k5k0));
+  t = _mm_srli_si128(x1, 4);
+  x1 = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(x1, low32), k, 0x00), t);
+  // Barrett reduction to 32 bits.
+  k = _mm_load_si128(reinterpret_cast<const __m128i*>(poly));
+  t = _mm_and_si128(x1, low32);
+  t = _mm_clmulepi64_si128(t, k, 0x10);
+  t = _mm_and_si128(t, low32);
+  t = _mm_clmulepi64_si128(t, k, 0x00);
+  x1 = _mm_xor_si128(x1, t);
+  return static_cast<std::uint32_t>(_mm_extract_epi32(x1, 1));
+}
+
+#undef OV_FOLD_TARGET
+
+bool canFold() {
+  static const bool can = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+  return can;
+}
+#endif
 
 }  // namespace
 
-std::uint32_t hdwCrc32(const unsigned char* data, size_t size) {
-  std::uint32_t c = 0xFFFFFFFFu;
-  for (size_t i = 0; i < size; ++i) c = kCrcTable[(c ^ data[i]) & 0xFFu] ^ (c >> 8);
-  return c ^ 0xFFFFFFFFu;
+std::uint32_t hdwCrc32(const unsigned char* data, size_t size, std::uint32_t before) {
+  std::uint32_t c = before ^ 0xFFFFFFFFu;
+#if defined(__x86_64__)
+  if (size >= 64 && canFold()) {
+    const size_t run = size & ~static_cast<size_t>(15);
+    c = crcByFolding(c, data, run);
+    data += run;
+    size -= run;
+  }
+#endif
+  return crcByTable(c, data, size) ^ 0xFFFFFFFFu;
+}
+
+HdwFileBuilder::HdwFileBuilder(std::uint32_t version, const HdwHeader& h, const std::vector<HdwClassEntry>& classes,
+                               std::uint32_t objectCount, Sink sink)
+    : sink_(std::move(sink)) {
+  putRaw(out_, kHdwMagic, kMagicSize);
+  putU32(out_, version);
+  for (const AcDbHandle* p : {&h.handseed, &h.blockTable, &h.layerTable, &h.linetypeTable, &h.textStyleTable,
+                              &h.regAppTable, &h.clayer, &h.celtype, &h.textstyle})
+    putU64(out_, p->value());
+  putU32(out_, static_cast<std::uint32_t>(classes.size()));
+  for (const HdwClassEntry& e : classes) {
+    putText(out_, e.name);
+    putText(out_, e.dxfName);
+    putText(out_, e.appName);
+    putU32(out_, static_cast<std::uint32_t>(e.proxyFlags));
+    out_.push_back(e.isEntity ? 1 : 0);
+  }
+  putU32(out_, objectCount);
+}
+
+void HdwFileBuilder::beginObject(std::uint32_t classIndex, const AcDbHandle& handle, const AcDbHandle& ownerHandle) {
+  putU32(out_, classIndex);
+  putU64(out_, handle.value());
+  putU64(out_, ownerHandle.value());
+  sizeAt_ = out_.size();
+  putU32(out_, 0);
+}
+
+void HdwFileBuilder::endObject() {
+  const auto size = static_cast<std::uint32_t>(out_.size() - sizeAt_ - 4);
+  for (int i = 0; i < 4; ++i) out_[sizeAt_ + i] = static_cast<unsigned char>(size >> (8 * i));
+  constexpr size_t kPiece = size_t(1) << 20;
+  if (sink_ && out_.size() >= kPiece) flush();
+}
+
+void HdwFileBuilder::flush() {
+  crcBefore_ = hdwCrc32(out_.data(), out_.size(), crcBefore_);
+  if (sinkOk_) sinkOk_ = sink_(out_.data(), out_.size());
+  out_.clear();
+}
+
+std::vector<unsigned char> HdwFileBuilder::finish() {
+  putU32(out_, hdwCrc32(out_.data(), out_.size(), crcBefore_));
+  if (sink_) flush();
+  return std::move(out_);
 }
 
 std::vector<unsigned char> hdwSerialize(const HdwContainer& c) {
-  ByteWriter out;
-  out.raw(kHdwMagic, kMagicSize);
-  out.u32(c.version);
-  const HdwHeader& h = c.header;
-  for (const AcDbHandle* p : {&h.handseed, &h.blockTable, &h.layerTable, &h.linetypeTable, &h.textStyleTable,
-                              &h.regAppTable, &h.clayer, &h.celtype, &h.textstyle})
-    out.handle(*p);
-  out.u32(static_cast<std::uint32_t>(c.classes.size()));
-  for (const HdwClassEntry& e : c.classes) {
-    out.text(e.name);
-    out.text(e.dxfName);
-    out.text(e.appName);
-    out.u32(static_cast<std::uint32_t>(e.proxyFlags));
-    out.u8(e.isEntity ? 1 : 0);
-  }
-  out.u32(static_cast<std::uint32_t>(c.objects.size()));
+  HdwFileBuilder file(c.version, c.header, c.classes, static_cast<std::uint32_t>(c.objects.size()));
   for (const HdwObjectEntry& o : c.objects) {
-    out.u32(o.classIndex);
-    out.handle(o.handle);
-    out.handle(o.ownerHandle);
-    out.bytes(o.bytes);
+    file.beginObject(o.classIndex, o.handle, o.ownerHandle);
+    putRaw(file.buffer(), o.bytes.data(), o.bytes.size());
+    file.endObject();
   }
-  std::vector<unsigned char>& buf = out.buffer();
-  out.u32(hdwCrc32(buf.data(), buf.size()));
-  return std::move(buf);
+  return file.finish();
 }
 
-Acad::ErrorStatus hdwParse(const unsigned char* data, size_t size, HdwContainer& out, std::wstring& error) {
+Acad::ErrorStatus hdwParseView(const unsigned char* data, size_t size, HdwFileView& out, std::wstring& error) {
   if (data == nullptr || size == 0) {
     error = L"the file is empty";
     return Acad::eBadFileFormat;
@@ -256,7 +389,7 @@ Acad::ErrorStatus hdwParse(const unsigned char* data, size_t size, HdwContainer&
   }
 
   ByteReader in(data + kMagicSize + 4, size - kMagicSize - 4 - kCrcSize);
-  out = HdwContainer();
+  out = HdwFileView();
   out.version = version;
   readHeader(in, out.header);
   if (!in.failed() && out.header.handseed.value() >= kHandleLimit)
@@ -270,6 +403,19 @@ Acad::ErrorStatus hdwParse(const unsigned char* data, size_t size, HdwContainer&
     return Acad::eBadFileFormat;
   }
   return Acad::eOk;
+}
+
+Acad::ErrorStatus hdwParse(const unsigned char* data, size_t size, HdwContainer& out, std::wstring& error) {
+  HdwFileView view;
+  Acad::ErrorStatus es = hdwParseView(data, size, view, error);
+  out = HdwContainer();
+  out.version = view.version;
+  out.header = view.header;
+  out.classes = std::move(view.classes);
+  out.objects.reserve(view.objects.size());
+  for (const HdwObjectView& o : view.objects)
+    out.objects.push_back({o.classIndex, o.handle, o.ownerHandle, std::vector<unsigned char>(o.data, o.data + o.size)});
+  return es;
 }
 
 void hdwRepairCrc(std::vector<unsigned char>& file) {

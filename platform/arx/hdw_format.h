@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,8 +51,54 @@ struct HdwContainer {
   std::vector<HdwObjectEntry> objects;
 };
 
-// CRC-32 as zip and PNG compute it (reflected, polynomial 0xEDB88320).
-std::uint32_t hdwCrc32(const unsigned char* data, size_t size);
+// One object as it lies in a file's bytes: its data stays in the caller's buffer.
+struct HdwObjectView {
+  std::uint32_t classIndex = 0;
+  AcDbHandle handle;
+  AcDbHandle ownerHandle;
+  const unsigned char* data = nullptr;
+  std::uint32_t size = 0;
+};
+
+// A parsed file whose objects point into the file's bytes, which must outlive it.
+struct HdwFileView {
+  std::uint32_t version = kHdwFormatVersion;
+  HdwHeader header;
+  std::vector<HdwClassEntry> classes;
+  std::vector<HdwObjectView> objects;
+};
+
+// CRC-32 as zip and PNG compute it (reflected, polynomial 0xEDB88320). A file read in
+// pieces gets the CRC of the whole by passing each piece the CRC of those before it.
+std::uint32_t hdwCrc32(const unsigned char* data, size_t size, std::uint32_t before = 0);
+
+// Lays a file out as it is made: the head (mark, version, header, classes and the
+// object count), then each object's entry with its bytes filed straight after it,
+// then the CRC. Each object's byte count is filled in when it is known. With a sink,
+// the bytes go to it in pieces of about a megabyte, between objects, so that a large
+// file is never held whole; without one, finish answers the whole file.
+class HdwFileBuilder {
+ public:
+  using Sink = std::function<bool(const unsigned char* data, size_t size)>;
+  HdwFileBuilder(std::uint32_t version, const HdwHeader& header, const std::vector<HdwClassEntry>& classes,
+                 std::uint32_t objectCount, Sink sink = nullptr);
+  // The buffer an object's bytes are appended to between beginObject and endObject.
+  std::vector<unsigned char>& buffer() { return out_; }
+  void beginObject(std::uint32_t classIndex, const AcDbHandle& handle, const AcDbHandle& ownerHandle);
+  void endObject();
+  // What is left of the file, CRC included (all of it without a sink).
+  std::vector<unsigned char> finish();
+  // False once the sink refused a piece.
+  bool sinkOk() const { return sinkOk_; }
+
+ private:
+  void flush();
+  std::vector<unsigned char> out_;
+  Sink sink_;
+  bool sinkOk_ = true;
+  std::uint32_t crcBefore_ = 0;  // CRC of the pieces already given to the sink
+  size_t sizeAt_ = 0;
+};
 
 // The file's bytes, the CRC included.
 std::vector<unsigned char> hdwSerialize(const HdwContainer& container);
@@ -61,6 +108,8 @@ std::vector<unsigned char> hdwSerialize(const HdwContainer& container);
 // non-null, unique and in range. Answers eOk, or eBadFileFormat with the reason in error (out may then
 // be partly filled).
 Acad::ErrorStatus hdwParse(const unsigned char* data, size_t size, HdwContainer& out, std::wstring& error);
+// The same checks, with the objects left in place in data.
+Acad::ErrorStatus hdwParseView(const unsigned char* data, size_t size, HdwFileView& out, std::wstring& error);
 
 // Rewrites the trailing CRC so that it matches the bytes before it (no-op on a buffer
 // too short to hold one). Tools that make damaged files use it to get past the CRC.

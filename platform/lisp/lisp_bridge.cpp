@@ -63,12 +63,18 @@ const void* lispSetCurrentApplication(const void* application) {
 
 const void* lispCurrentApplication() { return gApplication; }
 
-LispValue lispCallExternal(LispInterpreter& interpreter, const LispSubr& function, const LispArgs& args) {
+namespace {
+
+LispExternalHandler handlerOf(const LispInterpreter& interpreter, const LispSubr& function) {
   LispExternalHandler handler = interpreter.externalHandler(function.funcCode, function.application);
   if (handler == nullptr) throw LispError(L"no function definition: " + function.name);
-  OwnedChain chain(lispArgsToResbuf(args));
+  return handler;
+}
+
+LispValue callHandler(LispInterpreter& interpreter, LispExternalHandler handler, const LispSubr& function,
+                      const resbuf* args) {
   CallFrame frame;
-  frame.args = chain.get();
+  frame.args = args;
   int answer;
   {
     FrameScope scope(frame, function.application);
@@ -92,7 +98,19 @@ LispValue lispCallExternal(LispInterpreter& interpreter, const LispSubr& functio
     }
   }
   if (answer == RSERR) throw LispError(L"ADS request error");
-  return frame.result;
+  return std::move(frame.result);
+}
+
+}  // namespace
+
+LispValue lispCallExternal(LispInterpreter& interpreter, const LispSubr& function, const LispArgs& args) {
+  LispExternalHandler handler = handlerOf(interpreter, function);
+  OwnedChain chain(lispArgsToResbuf(args));
+  return callHandler(interpreter, handler, function, chain.get());
+}
+
+LispValue lispCallExternalChain(LispInterpreter& interpreter, const LispSubr& function, const resbuf* args) {
+  return callHandler(interpreter, handlerOf(interpreter, function), function, args);
 }
 
 int acedDefun(const ACHAR* name, short funcCode) {
@@ -143,12 +161,16 @@ int acedInvoke(const resbuf* args, resbuf** result) {
   LispValue function = interpreter.symbolValue(args->resval.rstring);
   const LispSubr* subr = function.subr();
   if (!function.isFunction() || (subr != nullptr && subr->special)) return RTERROR;
+  // A plug-in's function called with a chain in the very form the host would build
+  // from its values gets the chain itself: the values need not be made and unmade.
+  const bool passChain = subr != nullptr && subr->external && lispChainIsArgsForm(args->rbnext);
   LispArgs values;
   std::wstring error;
-  if (!lispValuesFromResbuf(args->rbnext, values, error)) return RTERROR;
+  if (!passChain && !lispValuesFromResbuf(args->rbnext, values, error)) return RTERROR;
   try {
     LispCurrentScope current(interpreter);
-    *result = lispResultToResbuf(interpreter.apply(function, values));
+    *result = lispResultToResbuf(passChain ? interpreter.applyExternal(*subr, args->rbnext)
+                                           : interpreter.apply(function, values));
     return RTNORM;
   } catch (const LispError& e) {
     interpreter.printError(e.message());

@@ -2,6 +2,7 @@
 // functions, and the call of a registered function from LISP.
 #pragma once
 
+#include "arx/resbuf.h"
 #include "lisp/lisp_value.h"
 
 // The application whose registrations acedDefun, acedRegFunc and acedUndef record.
@@ -27,3 +28,5 @@ class LispApplicationScope {
 // acedGetArgs answers, the value set with acedRet... is the answer, and RSERR is the
 // LISP error "ADS request error".
 LispValue lispCallExternal(LispInterpreter& interpreter, const LispSubr& function, const LispArgs& args);
+// The same call with its arguments already a chain, which the function reads as it is.
+LispValue lispCallExternalChain(LispInterpreter& interpreter, const LispSubr& function, const resbuf* args);

@@ -196,6 +196,11 @@ LispValue LispInterpreter::apply(const LispValue& function, const LispArgs& args
   throw LispError(L"bad function: " + lispToString(function));
 }
 
+LispValue LispInterpreter::applyExternal(const LispSubr& function, const resbuf* args) {
+  DepthGuard guard(*this);
+  return lispCallExternalChain(*this, function, args);
+}
+
 LispValue LispInterpreter::applyUserFn(const LispUserFn& fn, const LispArgs& args) {
   checkArgCount(args.size(), static_cast<int>(fn.params.size()), static_cast<int>(fn.params.size()));
   LispBindingScope scope(*this);

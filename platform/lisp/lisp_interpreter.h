@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "arx/resbuf.h"
 #include "lisp/lisp_value.h"
 
 // What evaluating a text answered: the last form's value, or the first error.
@@ -47,6 +48,9 @@ class LispInterpreter {
   // Calls a function (built-in, defun'd, lambda, a quoted (lambda ...) list or a
   // plug-in's) with evaluated arguments; raises LispError.
   LispValue apply(const LispValue& function, const LispArgs& args);
+  // Calls a plug-in's function with its arguments already a chain, as apply would
+  // call it with the values the chain stands for; raises LispError.
+  LispValue applyExternal(const LispSubr& function, const resbuf* args);
 
   // Defines a function written in C++. A call with fewer than minArgs or more than
   // maxArgs (-1: any number) arguments is an error before fn runs.

@@ -2,6 +2,7 @@
 // explicit stack, so nesting depth never costs machine stack.
 #include "lisp/lisp_resbuf.h"
 
+#include <cmath>
 #include <cwchar>
 #include <limits>
 
@@ -235,6 +236,33 @@ bool readChain(const resbuf* rb, bool dotAtTop, Level& top, std::wstring& error)
   return true;
 }
 
+// Whether one value buffer (no list bracket) comes back from its LISP value as it is:
+// small integers travel as RTSHORT, a 2D point has no height, texts and names exist.
+bool atomKeepsItsForm(const resbuf* rb) {
+  const ads_u_val& v = rb->resval;
+  switch (rb->restype) {
+    case RTREAL: case RTSHORT: case RTNIL: case RTT: case RT3DPOINT: return true;
+    case RTLONG: return v.rlong < std::numeric_limits<short>::min() || v.rlong > std::numeric_limits<short>::max();
+    case RTSTR: return v.rstring != nullptr;
+    case RTENAME: return v.rlname[1] == 0;
+    case RTPOINT: return v.rpoint[2] == 0.0 && !std::signbit(v.rpoint[2]);
+    default: return false;
+  }
+}
+
+bool isNumberBuffer(const resbuf* rb) {
+  return rb->restype == RTREAL || rb->restype == RTSHORT || rb->restype == RTLONG;
+}
+
+// One open bracket of a chain being checked.
+struct OpenList {
+  int items = 0;
+  bool allNumbers = true;
+  bool dotted = false;
+  int tailItems = 0;
+  bool tailIsAtom = false;
+};
+
 }  // namespace
 
 resbuf* lispToResbuf(const LispValue& value) {
@@ -260,6 +288,56 @@ bool lispValuesFromResbuf(const resbuf* chain, LispArgs& values, std::wstring& e
   if (!readChain(chain, false, top, error)) return false;
   values = std::move(top.items);
   return true;
+}
+
+bool lispChainIsArgsForm(const resbuf* chain) {
+  std::vector<OpenList> open;
+  // A finished value counts as an item of the list around it (or as the tail after
+  // its RTDOTE); top-level values need no count.
+  auto deliver = [&open](bool atom, bool number) {
+    if (open.empty()) return true;
+    OpenList& list = open.back();
+    if (list.dotted) {
+      ++list.tailItems;
+      list.tailIsAtom = atom;
+      return list.tailItems == 1;
+    }
+    ++list.items;
+    list.allNumbers = list.allNumbers && number;
+    return true;
+  };
+  for (const resbuf* rb = chain; rb != nullptr; rb = rb->rbnext) {
+    switch (rb->restype) {
+      case RTLB: open.emplace_back(); break;
+      case RTDOTE:
+        if (open.empty() || open.back().dotted || open.back().items == 0) return false;
+        open.back().dotted = true;
+        break;
+      case RTLE: {
+        if (open.empty()) return false;
+        const OpenList list = open.back();
+        open.pop_back();
+        if (list.dotted) {
+          // Only an atom other than nil stays the tail of a dotted list: a list
+          // after the dot continues the list, nil ends it.
+          if (list.tailItems != 1 || !list.tailIsAtom) return false;
+        } else {
+          // An empty list is nil, and two or three numbers are a point.
+          if (list.items == 0) return false;
+          if ((list.items == 2 || list.items == 3) && list.allNumbers) return false;
+        }
+        if (!deliver(false, false)) return false;
+        break;
+      }
+      default:
+        if (!atomKeepsItsForm(rb)) return false;
+        if (rb->restype == RTNIL && !open.empty() && open.back().dotted) return false;
+        // A point is a list of numbers: after a dot it would continue the list too.
+        if (!deliver(rb->restype != RTPOINT && rb->restype != RT3DPOINT, isNumberBuffer(rb))) return false;
+        break;
+    }
+  }
+  return open.empty();
 }
 
 bool lispListFromResbuf(const resbuf* chain, LispValue& value, std::wstring& error) {

@@ -23,6 +23,10 @@ resbuf* lispResultToResbuf(const LispValue& value);
 // pair, RTPOINT and RT3DPOINT lists of reals, RTNIL and RTNONE nil, RTT T, a DXF group
 // code the pair (code . value)). False with a message for a malformed chain.
 bool lispValuesFromResbuf(const resbuf* chain, LispArgs& values, std::wstring& error);
+// True when the chain reads as values (as lispValuesFromResbuf reads it) that
+// lispArgsToResbuf would turn back into the very same chain, buffer for buffer: the
+// host may then hand it to a registered function as it is.
+bool lispChainIsArgsForm(const resbuf* chain);
 // Reads a chain as acedRetList answers it: a chain that is one bracketed list is that
 // list; otherwise the list of its values (an RTDOTE between them makes it dotted).
 bool lispListFromResbuf(const resbuf* chain, LispValue& value, std::wstring& error);

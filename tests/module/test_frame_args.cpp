@@ -57,6 +57,21 @@ TEST(ArgReaders, StringAndListMarksReadOnlyTheirOwnType) {
   EXPECT_TRUE(args.atEnd());
 }
 
+TEST(ArgReaders, StringViewReadsTheTextInPlaceAndOnlyATextMoves) {
+  ArgCursor args(acutBuildList(RTSTR, L"OFFSETDISTANCE", RTSHORT, 4, RTSTR, L"", 0));
+  std::wstring_view text;
+  EXPECT_TRUE(argStringView(args, text));
+  EXPECT_EQ(text, L"OFFSETDISTANCE");
+  EXPECT_EQ(text.data(), args.head->resval.rstring);
+  EXPECT_FALSE(argStringView(args, text));
+  EXPECT_EQ(args.cursor, nth(args, 1));
+  EXPECT_EQ(text, L"OFFSETDISTANCE");
+  argSkip(args);
+  EXPECT_TRUE(argStringView(args, text));
+  EXPECT_TRUE(text.empty());
+  EXPECT_TRUE(args.atEnd());
+}
+
 TEST(ArgReaders, BoolIsFalseOnlyForNilAndAListEndWhichStays) {
   ArgCursor args(acutBuildList(RTNIL, RTT, RTSHORT, 0, RTSTR, L"", RTREAL, 0.0, RTLB, RTLE, 0));
   bool flag = true;

@@ -1,0 +1,231 @@
+// How fast the large plan goes to disk and back, as the host's drawing file and as
+// flattened DXF, and how much memory an open plan holds, beside their floors.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "arx/db_database.h"
+#include "arx/dxf_file.h"
+#include "bench/bench_plan.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path tempPath(const char* name) { return fs::temp_directory_path() / name; }
+
+// The flattened DXF stays where the ezdxf peer (scripts/bench_ezdxf.py) can read it.
+fs::path flatDxfPath() {
+  const char* env = std::getenv("OV_BENCH_DXF");
+  return env != nullptr && *env != 0 ? fs::path(env) : fs::path("/tmp/ov_bench_plan_flat.dxf");
+}
+
+// The number of pipes of the plan: the large plan, or fewer for a profiler's run
+// (OV_BENCH_PLAN_PIPES).
+int planPipes() {
+  static const int n = [] {
+    const char* env = std::getenv("OV_BENCH_PLAN_PIPES");
+    const int given = env != nullptr ? std::atoi(env) : 0;
+    return given > 0 ? given : bench::kPlanPipes;
+  }();
+  return n;
+}
+
+size_t fileSize(const fs::path& path) {
+  std::error_code ec;
+  auto size = fs::file_size(path, ec);
+  return ec ? 0 : static_cast<size_t>(size);
+}
+
+// The plan drawing every file benchmark starts from, made once.
+AcDbDatabase& planDrawing() {
+  static AcDbDatabase* db = [] {
+    auto* made = new AcDbDatabase();
+    made->disableUndoRecording(true);
+    bench::fillPlanDrawing(*made, planPipes());
+    return made;
+  }();
+  return *db;
+}
+
+// The plan saved once as a drawing file, for the benchmarks that only open it.
+const fs::path& planHdw() {
+  static const fs::path path = [] {
+    fs::path p = tempPath("ov_bench_plan.hdw");
+    planDrawing().saveAs(p.wstring().c_str());
+    return p;
+  }();
+  return path;
+}
+
+// The plan as the plain entities its pipes and arrows draw: the host's flattened DXF
+// export read back into a drawing of lines, arcs, circles, texts and polylines.
+AcDbDatabase& flatDrawing() {
+  static AcDbDatabase* db = [] {
+    fs::path staging = tempPath("ov_bench_plan_flatten.dxf");
+    auto* made = new AcDbDatabase(false);
+    if (planDrawing().dxfOut(staging.wstring().c_str(), 16, true) != Acad::eOk ||
+        made->dxfIn(staging.wstring().c_str()) != Acad::eOk)
+      std::abort();
+    fs::remove(staging);
+    return made;
+  }();
+  return *db;
+}
+
+int flatEntityCount() {
+  static const int count = [] {
+    AcDbDatabase back(false);
+    AcDbDxfInSummary summary;
+    fs::path p = tempPath("ov_bench_plan_count.dxf");
+    flatDrawing().dxfOut(p.wstring().c_str());
+    acdbDxfIn(back, p.wstring().c_str(), &summary);
+    fs::remove(p);
+    return summary.entitiesRead;
+  }();
+  return count;
+}
+
+void setPipeCounters(benchmark::State& state, size_t bytes) {
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * planPipes());
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+
+// ---- the host's drawing file ----------------------------------------------------------
+
+void BM_HdwSavePlan(benchmark::State& state) {
+  AcDbDatabase& db = planDrawing();
+  fs::path path = tempPath("ov_bench_plan_save.hdw");
+  for (auto _ : state)
+    if (db.saveAs(path.wstring().c_str()) != Acad::eOk) state.SkipWithError("save failed");
+  setPipeCounters(state, fileSize(path));
+  fs::remove(path);
+}
+BENCHMARK(BM_HdwSavePlan)->Unit(benchmark::kMillisecond);
+
+// Opening includes closing: the drawing is destroyed inside the timed loop.
+void BM_HdwOpenPlan(benchmark::State& state) {
+  const fs::path& path = planHdw();
+  for (auto _ : state) {
+    auto back = std::make_unique<AcDbDatabase>(false);
+    if (back->readDwgFile(path.wstring().c_str()) != Acad::eOk) state.SkipWithError("read failed");
+    back.reset();
+  }
+  setPipeCounters(state, fileSize(path));
+}
+BENCHMARK(BM_HdwOpenPlan)->Unit(benchmark::kMillisecond);
+
+void BM_HdwSaveOpenPlan(benchmark::State& state) {
+  AcDbDatabase& db = planDrawing();
+  fs::path path = tempPath("ov_bench_plan_roundtrip.hdw");
+  for (auto _ : state) {
+    if (db.saveAs(path.wstring().c_str()) != Acad::eOk) state.SkipWithError("save failed");
+    auto back = std::make_unique<AcDbDatabase>(false);
+    if (back->readDwgFile(path.wstring().c_str()) != Acad::eOk) state.SkipWithError("read failed");
+    back.reset();
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * planPipes());
+  fs::remove(path);
+}
+BENCHMARK(BM_HdwSaveOpenPlan)->Unit(benchmark::kMillisecond);
+
+// The floor: copying as many bytes as the file holds.
+void BM_HdwMemcpyFloor(benchmark::State& state) {
+  const size_t bytes = fileSize(planHdw());
+  std::vector<unsigned char> src(bytes, 0x5A), dst(bytes);
+  for (auto _ : state) {
+    std::memcpy(dst.data(), src.data(), bytes);
+    benchmark::DoNotOptimize(dst.data());
+    benchmark::ClobberMemory();
+  }
+  setPipeCounters(state, bytes);
+}
+BENCHMARK(BM_HdwMemcpyFloor)->Unit(benchmark::kMillisecond);
+
+// ---- flattened DXF --------------------------------------------------------------------
+
+void BM_DxfWriteFlat(benchmark::State& state) {
+  AcDbDatabase& db = flatDrawing();
+  const fs::path path = flatDxfPath();
+  for (auto _ : state)
+    if (db.dxfOut(path.wstring().c_str()) != Acad::eOk) state.SkipWithError("DXF write failed");
+  const int entities = flatEntityCount();
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * entities);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fileSize(path)));
+  state.counters["entities"] = entities;
+}
+BENCHMARK(BM_DxfWriteFlat)->Unit(benchmark::kMillisecond);
+
+void BM_DxfReadFlat(benchmark::State& state) {
+  const fs::path path = flatDxfPath();
+  if (fileSize(path) == 0 && flatDrawing().dxfOut(path.wstring().c_str()) != Acad::eOk) {
+    state.SkipWithError("DXF write failed");
+    return;
+  }
+  int entities = 0;
+  for (auto _ : state) {
+    auto back = std::make_unique<AcDbDatabase>(false);
+    AcDbDxfInSummary summary;
+    if (acdbDxfIn(*back, path.wstring().c_str(), &summary) != Acad::eOk) state.SkipWithError("DXF read failed");
+    entities = summary.entitiesRead;
+    back.reset();
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * entities);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fileSize(path)));
+  state.counters["entities"] = entities;
+}
+BENCHMARK(BM_DxfReadFlat)->Unit(benchmark::kMillisecond);
+
+// ---- memory ---------------------------------------------------------------------------
+
+// The bytes resident in memory now, after the allocator has handed back what it holds
+// free, so that memory freed by earlier benchmarks does not hide what a drawing takes.
+double residentBytes() {
+  malloc_trim(0);
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
+}
+
+double heapBytesInUse() { return static_cast<double>(mallinfo2().uordblks); }
+
+// Resident bytes per pipe (with its arrow) of a drawing of the plan: made in memory
+// (argument 0) or opened from its drawing file (argument 1).
+void BM_PlanMemory(benchmark::State& state) {
+  const bool opened = state.range(0) == 1;
+  const fs::path path = opened ? planHdw() : fs::path();
+  double rss = 0, heap = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const double rssBefore = residentBytes(), heapBefore = heapBytesInUse();
+    state.ResumeTiming();
+    auto db = std::make_unique<AcDbDatabase>(!opened);
+    if (opened) {
+      if (db->readDwgFile(path.wstring().c_str()) != Acad::eOk) state.SkipWithError("read failed");
+    } else {
+      db->disableUndoRecording(true);
+      bench::fillPlanDrawing(*db, planPipes());
+    }
+    state.PauseTiming();
+    rss = residentBytes() - rssBefore;
+    heap = heapBytesInUse() - heapBefore;
+    db.reset();
+    state.ResumeTiming();
+  }
+  state.SetLabel(opened ? "opened .hdw" : "filled");
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * planPipes());
+  state.counters["bytes/pipe"] = rss / planPipes();
+  state.counters["heap bytes/pipe"] = heap / planPipes();
+}
+BENCHMARK(BM_PlanMemory)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
