@@ -1,32 +1,63 @@
 #!/usr/bin/env bash
 # The demo: drawdemo writes every plain entity of the host into out/demo, then ovhost
-# makes a new project in out/demo/plan and runs the plan example there with the
-# module, so out/demo/plan/plan_features.svg (and .png) show what pipes draw.
-# `make demo` builds first and then calls this.
+# makes a new project in out/demo/restroom and runs the restroom example there with the
+# module: a drawing (.hdw), its DXF with the custom entities, a flattened DXF, an SVG
+# and a PNG, and a summary of what they hold. `make demo` builds first and then calls
+# this; the repository itself stays untouched.
 set -uo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-bin="$root/build/release/bin/drawdemo"
+bin="$root/build/release/bin"
 out="$root/out/demo"
+room="$out/restroom"
 
-if [ ! -x "$bin" ]; then
-  echo "demo: $bin is missing; build the release preset first (make build)" >&2
-  exit 1
-fi
+for program in drawdemo ovhost; do
+  if [ ! -x "$bin/$program" ]; then
+    echo "demo: $bin/$program is missing; build the release preset first (make build)" >&2
+    exit 1
+  fi
+done
 
 rm -rf "$out"
-mkdir -p "$out"
-(cd "$out" && "$bin" "$out")
-status=$?
+mkdir -p "$out" "$room"
+status=0
+(cd "$out" && "$bin/drawdemo" "$out" >/dev/null) || status=1
 
-ovhost="$root/build/release/bin/ovhost"
-mkdir -p "$out/plan"
-(cd "$out/plan" && "$ovhost" -q --new-project . && "$ovhost" -q "$root/examples/plan_features.lsp") || status=1
-if command -v rsvg-convert >/dev/null && [ -f "$out/plan/plan_features.svg" ]; then
-  rsvg-convert -w 1600 -b white "$out/plan/plan_features.svg" -o "$out/plan/plan_features.png" || status=1
+cp "$root/examples/restroom/restroom.lsp" "$room/"
+echo "demo: a new project in $room, then the restroom example"
+(cd "$room" && "$bin/ovhost" -q --new-project . >/dev/null && "$bin/ovhost" -q restroom.lsp) || status=1
+
+# The PNG is drawn on a dark ground as the host shows a drawing: the project's label
+# layer is yellow, and colour 7 (black on paper) turns white there.
+if command -v rsvg-convert >/dev/null && [ -f "$room/restroom.svg" ]; then
+  sed -e 's/fill="#ffffff"/fill="#1e1e1e"/' -e 's/#000000/#ffffff/g' "$room/restroom.svg" >"$room/restroom_dark.svg"
+  rsvg-convert -w 2000 "$room/restroom_dark.svg" -o "$room/restroom.png" || status=1
+  rm -f "$room/restroom_dark.svg"
+fi
+
+# What the files hold, counted by another reader of DXF.
+if [ -f "$room/restroom_flat.dxf" ] && /usr/bin/python3 -c 'import ezdxf' 2>/dev/null; then
+  /usr/bin/python3 - "$room/restroom.dxf" "$room/restroom_flat.dxf" <<'EOF' || status=1
+import collections, sys, ezdxf
+custom = collections.Counter(e.dxftype() for e in ezdxf.readfile(sys.argv[1]).modelspace())
+flat = ezdxf.readfile(sys.argv[2]).modelspace()
+# Hidden copies of pipes lie at elevation 100000; labels are on the label layer.
+labels = sum(1 for e in flat if e.dxftype() == "MTEXT" and e.dxf.layer == "P-ANNO-TEXT"
+             and e.dxf.insert.z < 1000.0)
+print(f"demo: restroom.dxf holds {custom['OVPLUMBPIPE']} pipes and {custom['OVPLUMBPIPEARROW']} flow arrows;"
+      f" flattened, {len(flat)} plain entities with {labels} labels drawn")
+EOF
 fi
 
 echo
-echo "demo: outputs in $out"
-ls -l "$out" "$out/plan"
+echo "demo: outputs"
+for f in "$out"/demo* "$room"/restroom*; do
+  [ -f "$f" ] && printf '  %s\n' "${f#$root/}"
+done
+cat <<EOF
+
+Open the drawing at the ovhost prompt:
+  cd ${room#$root/} && ../../../build/release/bin/ovhost -d restroom.hdw -i
+  Command: (host-list (entlast))
+EOF
 exit $status
