@@ -85,6 +85,8 @@ void BM_DrawPlan(benchmark::State& state) {
     benchmark::DoNotOptimize(count);
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * n));
+  state.counters["primitives/s"] = benchmark::Counter(static_cast<double>(state.iterations() * count.primitives),
+                                                      benchmark::Counter::kIsRate);
   state.counters["primitives/pipe"] = static_cast<double>(count.primitives) / static_cast<double>(n);
   state.counters["points/pipe"] = static_cast<double>(count.points) / static_cast<double>(n);
 }

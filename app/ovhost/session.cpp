@@ -49,15 +49,22 @@ bool isBlank(const std::string& text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
 }
 
+// The prompt starts a line of its own, as the host's command line does after a banner
+// or a princ that left its line open.
+void printPrompt() {
+  acedPrintText(acedPrintLineOpen() ? L"\nCommand: " : L"Command: ");
+}
+
 }  // namespace
 
 void HostSession::repl(std::istream& in) {
   std::string pending;
   std::string line;
-  acedPrintText(L"Command: ");
+  printPrompt();
   bool promptOpen = true;
   while (std::getline(in, line)) {
     promptOpen = false;
+    acedPrintInputEndedLine();
     if (pending.empty() && isQuitWord(line)) break;
     pending += line;
     pending += '\n';
@@ -68,7 +75,7 @@ void HostSession::repl(std::istream& in) {
     }
     if (!isBlank(pending)) runAtPrompt(pending);
     pending.clear();
-    acedPrintText(L"Command: ");
+    printPrompt();
     promptOpen = true;
   }
   // A form left open at the end of the input is reported as the reader sees it.

@@ -30,6 +30,8 @@ AcedPrintSink acedSetPrintSink(AcedPrintSink newSink) {
 
 bool acedPrintLineOpen() { return gLineOpen; }
 
+void acedPrintInputEndedLine() { gLineOpen = false; }
+
 void acedPrintText(const std::wstring& text) {
   if (!text.empty()) gLineOpen = text.back() != L'\n';
   if (sink()) {

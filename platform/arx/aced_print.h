@@ -21,3 +21,5 @@ std::wstring acutHostFormat(const wchar_t* format);
 // Whether the last text printed left its line open (it did not end with a newline),
 // so that what the host prints next can begin on a line of its own.
 bool acedPrintLineOpen();
+// The person's Enter at the prompt ended the line the prompt left open.
+void acedPrintInputEndedLine();

@@ -130,5 +130,8 @@ expect_out '"OVPLUMBPIPE"'
 expect_no_out "cannot"
 expect_quiet_err
 
+run "the prompt starts its own line after the module's banner" -q -i
+grep -q '^Command: $' "$work/out" || fail "no prompt at the start of a line"
+
 [ $failures -eq 0 ] || exit 1
 echo "all ovhost command-line checks passed"
