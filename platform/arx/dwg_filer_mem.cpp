@@ -2,6 +2,7 @@
 // kept as handles in files and as ids in copies and undo records.
 #include "arx/dwg_filer_mem.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "arx/db_database.h"
@@ -23,43 +24,23 @@ AcDbMemDwgFiler::AcDbMemDwgFiler(const unsigned char* data, size_t size, AcDb::F
 AcDbMemDwgFiler::AcDbMemDwgFiler(std::vector<unsigned char>* sink, AcDb::FilerType type, AcDbDatabase* db)
     : out_(sink), type_(type), db_(db) {}
 
-Acad::ErrorStatus AcDbMemDwgFiler::put(ItemKind kind, const void* data, size_t size) {
-  if (status_ != Acad::eOk) return status_;
-  // Every value is at most 24 bytes: the item goes in as one piece.
-  unsigned char item[1 + 3 * sizeof(double)];
-  item[0] = kind;
-  std::memcpy(item + 1, data, size);
-  append(item, size + 1);
-  return Acad::eOk;
-}
-
-const unsigned char* AcDbMemDwgFiler::item(ItemKind kind, size_t size) {
-  if (status_ != Acad::eOk) return nullptr;
-  const size_t total = readSize();
-  if (pos_ >= total || total - pos_ < size + 1) {
-    status_ = Acad::eEndOfFile;
-    return nullptr;
-  }
-  const unsigned char* p = readData() + pos_;
-  if (p[0] != kind) {
-    status_ = Acad::eWrongItemKind;
-    return nullptr;
-  }
-  return p;
-}
-
-Acad::ErrorStatus AcDbMemDwgFiler::take(ItemKind kind, void* data, size_t size) {
-  const unsigned char* p = item(kind, size);
-  if (p == nullptr) return status_;
-  std::memcpy(data, p + 1, size);
-  pos_ += size + 1;
-  return Acad::eOk;
+void AcDbMemDwgFiler::makeRoom(size_t n) {
+  std::vector<unsigned char>& out = *out_;
+  const size_t used = writtenSize();
+  // The room grows with what was written, so that the filer of one small object
+  // clears little memory that it never uses, and a large buffer grows in few steps.
+  constexpr size_t kLeast = 256, kMost = size_t(1) << 16;
+  const size_t want = used + std::max(n, std::clamp(used, kLeast, kMost));
+  if (want > out.capacity()) out.reserve(std::max(want, 2 * out.capacity()));
+  out.resize(want);
+  w_ = out.data() + used;
+  wEnd_ = out.data() + out.size();
 }
 
 // Reads and writes of plain values: each is one tagged item of the value's size.
 #define OV_MEM_FILER_VALUE(NAME, TYPE, KIND)                                            \
-  Acad::ErrorStatus AcDbMemDwgFiler::read##NAME(TYPE* v) { return take(KIND, v, sizeof(TYPE)); } \
-  Acad::ErrorStatus AcDbMemDwgFiler::write##NAME(TYPE v) { return put(KIND, &v, sizeof(TYPE)); }
+  Acad::ErrorStatus AcDbMemDwgFiler::read##NAME(TYPE* v) { return take<sizeof(TYPE)>(KIND, v); } \
+  Acad::ErrorStatus AcDbMemDwgFiler::write##NAME(TYPE v) { return put<sizeof(TYPE)>(KIND, &v); }
 
 OV_MEM_FILER_VALUE(Int8, Adesk::Int8, kInt8)
 OV_MEM_FILER_VALUE(Int16, Adesk::Int16, kInt16)
@@ -73,50 +54,50 @@ OV_MEM_FILER_VALUE(Double, double, kDouble)
 
 Acad::ErrorStatus AcDbMemDwgFiler::readBool(bool* v) {
   unsigned char b = 0;
-  Acad::ErrorStatus es = take(kBool, &b, 1);
+  Acad::ErrorStatus es = take<1>(kBool, &b);
   if (es == Acad::eOk) *v = b != 0;
   return es;
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::writeBool(bool v) {
   unsigned char b = v ? 1 : 0;
-  return put(kBool, &b, 1);
+  return put<1>(kBool, &b);
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::readPoint2d(AcGePoint2d* v) {
   double d[2];
-  Acad::ErrorStatus es = take(kPoint2d, d, sizeof d);
+  Acad::ErrorStatus es = take<sizeof d>(kPoint2d, d);
   if (es == Acad::eOk) v->set(d[0], d[1]);
   return es;
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::writePoint2d(const AcGePoint2d& v) {
   double d[2] = {v.x, v.y};
-  return put(kPoint2d, d, sizeof d);
+  return put<sizeof d>(kPoint2d, d);
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::readPoint3d(AcGePoint3d* v) {
   double d[3];
-  Acad::ErrorStatus es = take(kPoint3d, d, sizeof d);
+  Acad::ErrorStatus es = take<sizeof d>(kPoint3d, d);
   if (es == Acad::eOk) v->set(d[0], d[1], d[2]);
   return es;
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::writePoint3d(const AcGePoint3d& v) {
   double d[3] = {v.x, v.y, v.z};
-  return put(kPoint3d, d, sizeof d);
+  return put<sizeof d>(kPoint3d, d);
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::readVector3d(AcGeVector3d* v) {
   double d[3];
-  Acad::ErrorStatus es = take(kVector3d, d, sizeof d);
+  Acad::ErrorStatus es = take<sizeof d>(kVector3d, d);
   if (es == Acad::eOk) *v = AcGeVector3d(d[0], d[1], d[2]);
   return es;
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::writeVector3d(const AcGeVector3d& v) {
   double d[3] = {v.x, v.y, v.z};
-  return put(kVector3d, d, sizeof d);
+  return put<sizeof d>(kVector3d, d);
 }
 
 // Texts are stored as a UTF-32 length-prefixed run so that every wide character
@@ -199,14 +180,14 @@ Acad::ErrorStatus AcDbMemDwgFiler::readBytes(void* buffer, Adesk::UInt32 size) {
 
 Acad::ErrorStatus AcDbMemDwgFiler::readAcDbHandle(AcDbHandle* v) {
   std::uint64_t h = 0;
-  Acad::ErrorStatus es = take(kHandle, &h, sizeof h);
+  Acad::ErrorStatus es = take<sizeof h>(kHandle, &h);
   if (es == Acad::eOk) *v = AcDbHandle(h);
   return es;
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::writeAcDbHandle(const AcDbHandle& v) {
   std::uint64_t h = v.value();
-  return put(kHandle, &h, sizeof h);
+  return put<sizeof h>(kHandle, &h);
 }
 
 // A file keeps the handle, which is what survives a save; copies and undo records
@@ -215,12 +196,12 @@ Acad::ErrorStatus AcDbMemDwgFiler::writeAcDbHandle(const AcDbHandle& v) {
 Acad::ErrorStatus AcDbMemDwgFiler::putId(ItemKind kind, const AcDbObjectId& id) {
   std::uint64_t v = type_ == AcDb::kFileFiler ? id.handle().value()
                                               : static_cast<std::uint64_t>(id.asOldId());
-  return put(kind, &v, sizeof v);
+  return put<sizeof v>(kind, &v);
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::takeId(ItemKind kind, AcDbObjectId* id) {
   std::uint64_t v = 0;
-  Acad::ErrorStatus es = take(kind, &v, sizeof v);
+  Acad::ErrorStatus es = take<sizeof v>(kind, &v);
   if (es != Acad::eOk) return es;
   id->setNull();
   if (type_ != AcDb::kFileFiler) {

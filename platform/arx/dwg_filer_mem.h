@@ -4,12 +4,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "arx/db_filer.h"
 
-class AcDbMemDwgFiler : public AcDbDwgFiler {
+class AcDbMemDwgFiler final : public AcDbDwgFiler {
  public:
   ACRX_DECLARE_MEMBERS(AcDbMemDwgFiler)
   // The item kinds, as stored in front of every value.
@@ -30,13 +31,38 @@ class AcDbMemDwgFiler : public AcDbDwgFiler {
   AcDbMemDwgFiler(std::vector<unsigned char>* sink, AcDb::FilerType type, AcDbDatabase* db);
   AcDbMemDwgFiler(const AcDbMemDwgFiler&) = delete;
   AcDbMemDwgFiler& operator=(const AcDbMemDwgFiler&) = delete;
+  ~AcDbMemDwgFiler() override { settle(); }
 
   // The bytes written, or read from a buffer the filer holds; a reader over the
   // caller's bytes has none of its own.
-  const std::vector<unsigned char>& bytes() const { return *out_; }
-  std::vector<unsigned char> takeBytes() { return std::move(*out_); }
+  const std::vector<unsigned char>& bytes() const {
+    settle();
+    return *out_;
+  }
+  std::vector<unsigned char> takeBytes() {
+    settle();
+    return std::move(*out_);
+  }
   // Appends bytes that were filed before, unchanged (a proxy's kept data).
-  void appendRaw(const std::vector<unsigned char>& raw) { out_->insert(out_->end(), raw.begin(), raw.end()); }
+  void appendRaw(const std::vector<unsigned char>& raw) { appendRaw(raw.data(), raw.size()); }
+  // Appends bytes with no kind in front: a file's own framing between objects.
+  void appendRaw(const void* data, size_t n) {
+    if (n == 0) return;
+    std::memcpy(room(n), data, n);
+    w_ += n;
+  }
+  // How many bytes the buffer being written holds, and where they start (valid until
+  // the next write); a file patches a count it wrote before the object through this.
+  size_t writtenSize() const { return w_ != nullptr ? static_cast<size_t>(w_ - out_->data()) : out_->size(); }
+  unsigned char* writtenData() { return out_->data(); }
+  // Writes go into room kept at the end of the buffer, which is then longer than what
+  // was written; this cuts it back, so that the buffer is exactly the bytes written.
+  // Everything that hands the buffer out does it first.
+  void settle() const {
+    if (w_ == nullptr) return;
+    out_->resize(static_cast<size_t>(w_ - out_->data()));
+    w_ = wEnd_ = nullptr;
+  }
   size_t position() const { return pos_; }
   bool atEnd() const { return pos_ >= readSize(); }
   // Back to the start for reading, status cleared.
@@ -90,23 +116,58 @@ class AcDbMemDwgFiler : public AcDbDwgFiler {
   Acad::ErrorStatus writeSoftOwnershipId(const AcDbSoftOwnershipId& id) override;
 
  private:
-  // Appends bytes to the buffer being written (copied in one go, never cleared first).
-  void append(const void* data, size_t n) {
-    const auto* p = static_cast<const unsigned char*>(data);
-    out_->insert(out_->end(), p, p + n);
+  // At least n bytes of room at the write position: writes are plain stores there,
+  // with no bookkeeping of the vector per item.
+  unsigned char* room(size_t n) {
+    if (static_cast<size_t>(wEnd_ - w_) < n) makeRoom(n);
+    return w_;
   }
-  Acad::ErrorStatus put(ItemKind kind, const void* data, size_t size);
+  void makeRoom(size_t n);
+  // Appends bytes to the buffer being written.
+  void append(const void* data, size_t n) { appendRaw(data, n); }
+  // One item of a fixed size: its kind byte, then its value.
+  template <size_t N>
+  Acad::ErrorStatus put(ItemKind kind, const void* data) {
+    if (status_ != Acad::eOk) return status_;
+    unsigned char* p = room(N + 1);
+    p[0] = kind;
+    std::memcpy(p + 1, data, N);
+    w_ = p + N + 1;
+    return Acad::eOk;
+  }
   // The start of an item of this kind with at least `size` bytes after its kind byte,
   // or null with the status set.
-  const unsigned char* item(ItemKind kind, size_t size);
-  Acad::ErrorStatus take(ItemKind kind, void* data, size_t size);
+  const unsigned char* item(ItemKind kind, size_t size) {
+    if (status_ != Acad::eOk) return nullptr;
+    const size_t total = readSize();
+    if (pos_ >= total || total - pos_ < size + 1) return failRead(Acad::eEndOfFile);
+    const unsigned char* p = readData() + pos_;
+    if (p[0] != kind) return failRead(Acad::eWrongItemKind);
+    return p;
+  }
+  const unsigned char* failRead(Acad::ErrorStatus es) {
+    status_ = es;
+    return nullptr;
+  }
+  template <size_t N>
+  Acad::ErrorStatus take(ItemKind kind, void* data) {
+    const unsigned char* p = item(kind, N);
+    if (p == nullptr) return status_;
+    std::memcpy(data, p + 1, N);
+    pos_ += N + 1;
+    return Acad::eOk;
+  }
   Acad::ErrorStatus putId(ItemKind kind, const AcDbObjectId& id);
   Acad::ErrorStatus takeId(ItemKind kind, AcDbObjectId* id);
   const unsigned char* readData() const { return view_ != nullptr ? view_ : out_->data(); }
-  size_t readSize() const { return view_ != nullptr ? viewSize_ : out_->size(); }
+  size_t readSize() const { return view_ != nullptr ? viewSize_ : writtenSize(); }
 
   std::vector<unsigned char> buf_;
   std::vector<unsigned char>* out_ = &buf_;  // where writes go: buf_ or the caller's sink
+  // The write position and the end of the room after it, inside out_; null when out_
+  // holds exactly what was written.
+  mutable unsigned char* w_ = nullptr;
+  mutable unsigned char* wEnd_ = nullptr;
   const unsigned char* view_ = nullptr;      // the caller's bytes being read, if any
   size_t viewSize_ = 0;
   size_t pos_ = 0;

@@ -77,8 +77,8 @@ class HdwWriter {
       classOf.push_back(classIndex(obj));
     }
     HdwFileBuilder builder(kHdwFormatVersion, h, classes_, static_cast<std::uint32_t>(objects.size()),
-                           [&sink](const unsigned char* data, size_t size) { return sink(data, size); });
-    AcDbMemDwgFiler filer(&builder.buffer(), AcDb::kFileFiler, &db_);
+                           [&sink](const unsigned char* data, size_t size) { return sink(data, size); }, &db_);
+    AcDbMemDwgFiler& filer = builder.filer();
     for (size_t i = 0; i < objects.size(); ++i) {
       builder.beginObject(classOf[i], objects[i]->objectHandle(), objects[i]->ownerId().handle());
       Acad::ErrorStatus es = fileOut(*objects[i], filer, classOf[i], error);

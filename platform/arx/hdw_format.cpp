@@ -35,28 +35,6 @@ constexpr std::array<std::uint32_t, 256> makeCrcTable() {
 }
 constexpr std::array<std::uint32_t, 256> kCrcTable = makeCrcTable();
 
-void putRaw(std::vector<unsigned char>& out, const void* data, size_t size) {
-  if (size == 0) return;
-  const size_t at = out.size();
-  out.resize(at + size);
-  std::memcpy(out.data() + at, data, size);
-}
-void putU32(std::vector<unsigned char>& out, std::uint32_t v) {
-  unsigned char b[4];
-  for (int i = 0; i < 4; ++i) b[i] = static_cast<unsigned char>(v >> (8 * i));
-  putRaw(out, b, 4);
-}
-void putU64(std::vector<unsigned char>& out, std::uint64_t v) {
-  unsigned char b[8];
-  for (int i = 0; i < 8; ++i) b[i] = static_cast<unsigned char>(v >> (8 * i));
-  putRaw(out, b, 8);
-}
-void putText(std::vector<unsigned char>& out, const std::wstring& s) {
-  std::string utf8 = acutWideToUtf8(s);
-  putU32(out, static_cast<std::uint32_t>(utf8.size()));
-  putRaw(out, utf8.data(), utf8.size());
-}
-
 // Reads from a bounded range. A read past the end fails, sets the error once and
 // answers zeros, so that a parse can read a whole entry and check once.
 class ByteReader {
@@ -301,47 +279,74 @@ std::uint32_t hdwCrc32(const unsigned char* data, size_t size, std::uint32_t bef
 }
 
 HdwFileBuilder::HdwFileBuilder(std::uint32_t version, const HdwHeader& h, const std::vector<HdwClassEntry>& classes,
-                               std::uint32_t objectCount, Sink sink)
-    : sink_(std::move(sink)) {
-  putRaw(out_, kHdwMagic, kMagicSize);
-  putU32(out_, version);
+                               std::uint32_t objectCount, Sink sink, AcDbDatabase* db)
+    : filer_(&out_, AcDb::kFileFiler, db), sink_(std::move(sink)) {
+  filer_.appendRaw(kHdwMagic, kMagicSize);
+  putU32(version);
   for (const AcDbHandle* p : {&h.handseed, &h.blockTable, &h.layerTable, &h.linetypeTable, &h.textStyleTable,
                               &h.regAppTable, &h.clayer, &h.celtype, &h.textstyle})
-    putU64(out_, p->value());
-  putU32(out_, static_cast<std::uint32_t>(classes.size()));
+    putU64(p->value());
+  putU32(static_cast<std::uint32_t>(classes.size()));
   for (const HdwClassEntry& e : classes) {
-    putText(out_, e.name);
-    putText(out_, e.dxfName);
-    putText(out_, e.appName);
-    putU32(out_, static_cast<std::uint32_t>(e.proxyFlags));
-    out_.push_back(e.isEntity ? 1 : 0);
+    putText(e.name);
+    putText(e.dxfName);
+    putText(e.appName);
+    putU32(static_cast<std::uint32_t>(e.proxyFlags));
+    const unsigned char isEntity = e.isEntity ? 1 : 0;
+    filer_.appendRaw(&isEntity, 1);
   }
-  putU32(out_, objectCount);
+  putU32(objectCount);
+}
+
+void HdwFileBuilder::putU32(std::uint32_t v) {
+  unsigned char b[4];
+  for (int i = 0; i < 4; ++i) b[i] = static_cast<unsigned char>(v >> (8 * i));
+  filer_.appendRaw(b, 4);
+}
+
+void HdwFileBuilder::putU64(std::uint64_t v) {
+  unsigned char b[8];
+  for (int i = 0; i < 8; ++i) b[i] = static_cast<unsigned char>(v >> (8 * i));
+  filer_.appendRaw(b, 8);
+}
+
+void HdwFileBuilder::putText(const std::wstring& s) {
+  std::string utf8 = acutWideToUtf8(s);
+  putU32(static_cast<std::uint32_t>(utf8.size()));
+  filer_.appendRaw(utf8.data(), utf8.size());
 }
 
 void HdwFileBuilder::beginObject(std::uint32_t classIndex, const AcDbHandle& handle, const AcDbHandle& ownerHandle) {
-  putU32(out_, classIndex);
-  putU64(out_, handle.value());
-  putU64(out_, ownerHandle.value());
-  sizeAt_ = out_.size();
-  putU32(out_, 0);
+  // One entry head of 24 bytes in one append; its count is filled in by endObject.
+  unsigned char head[4 + 8 + 8 + 4] = {};
+  for (int i = 0; i < 4; ++i) head[i] = static_cast<unsigned char>(classIndex >> (8 * i));
+  for (int i = 0; i < 8; ++i) head[4 + i] = static_cast<unsigned char>(handle.value() >> (8 * i));
+  for (int i = 0; i < 8; ++i) head[12 + i] = static_cast<unsigned char>(ownerHandle.value() >> (8 * i));
+  filer_.appendRaw(head, sizeof head);
+  sizeAt_ = filer_.writtenSize() - 4;
 }
 
 void HdwFileBuilder::endObject() {
-  const auto size = static_cast<std::uint32_t>(out_.size() - sizeAt_ - 4);
-  for (int i = 0; i < 4; ++i) out_[sizeAt_ + i] = static_cast<unsigned char>(size >> (8 * i));
+  const size_t written = filer_.writtenSize();
+  const auto size = static_cast<std::uint32_t>(written - sizeAt_ - 4);
+  unsigned char* at = filer_.writtenData() + sizeAt_;
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(size >> (8 * i));
   constexpr size_t kPiece = size_t(1) << 20;
-  if (sink_ && out_.size() >= kPiece) flush();
+  if (sink_ && written >= kPiece) flush();
 }
 
 void HdwFileBuilder::flush() {
+  filer_.settle();
   crcBefore_ = hdwCrc32(out_.data(), out_.size(), crcBefore_);
   if (sinkOk_) sinkOk_ = sink_(out_.data(), out_.size());
   out_.clear();
 }
 
 std::vector<unsigned char> HdwFileBuilder::finish() {
-  putU32(out_, hdwCrc32(out_.data(), out_.size(), crcBefore_));
+  filer_.settle();
+  const std::uint32_t crc = hdwCrc32(out_.data(), out_.size(), crcBefore_);
+  putU32(crc);
+  filer_.settle();
   if (sink_) flush();
   return std::move(out_);
 }
@@ -350,7 +355,7 @@ std::vector<unsigned char> hdwSerialize(const HdwContainer& c) {
   HdwFileBuilder file(c.version, c.header, c.classes, static_cast<std::uint32_t>(c.objects.size()));
   for (const HdwObjectEntry& o : c.objects) {
     file.beginObject(o.classIndex, o.handle, o.ownerHandle);
-    putRaw(file.buffer(), o.bytes.data(), o.bytes.size());
+    file.filer().appendRaw(o.bytes.data(), o.bytes.size());
     file.endObject();
   }
   return file.finish();

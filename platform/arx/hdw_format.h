@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "arx/db_id.h"
+#include "arx/dwg_filer_mem.h"
 #include "arx/status.h"
 
 // Layout, all numbers little-endian, texts as a u32 byte count and UTF-8:
@@ -80,10 +81,12 @@ std::uint32_t hdwCrc32(const unsigned char* data, size_t size, std::uint32_t bef
 class HdwFileBuilder {
  public:
   using Sink = std::function<bool(const unsigned char* data, size_t size)>;
+  // db is the database whose objects are filed (references are saved as its handles).
   HdwFileBuilder(std::uint32_t version, const HdwHeader& header, const std::vector<HdwClassEntry>& classes,
-                 std::uint32_t objectCount, Sink sink = nullptr);
-  // The buffer an object's bytes are appended to between beginObject and endObject.
-  std::vector<unsigned char>& buffer() { return out_; }
+                 std::uint32_t objectCount, Sink sink = nullptr, AcDbDatabase* db = nullptr);
+  // The file filer an object files itself through between beginObject and endObject;
+  // it writes straight into the file's bytes, which also take the entries' framing.
+  AcDbMemDwgFiler& filer() { return filer_; }
   void beginObject(std::uint32_t classIndex, const AcDbHandle& handle, const AcDbHandle& ownerHandle);
   void endObject();
   // What is left of the file, CRC included (all of it without a sink).
@@ -93,7 +96,11 @@ class HdwFileBuilder {
 
  private:
   void flush();
+  void putU32(std::uint32_t v);
+  void putU64(std::uint64_t v);
+  void putText(const std::wstring& s);
   std::vector<unsigned char> out_;
+  AcDbMemDwgFiler filer_;  // writes into out_
   Sink sink_;
   bool sinkOk_ = true;
   std::uint32_t crcBefore_ = 0;  // CRC of the pieces already given to the sink

@@ -110,6 +110,32 @@ TEST(MemDwgFilerInPlace, WriterAppendsToTheCallersBuffer) {
   EXPECT_EQ(sink, expected);
 }
 
+// Writing keeps spare room at the buffer's end; handing the buffer out cuts it back, and
+// writing after that must go on exactly where the written bytes end.
+TEST(MemDwgFilerInPlace, WritesAfterTheBufferWasHandedOutFollowOnExactly) {
+  AcDbMemDwgFiler filer(AcDb::kFileFiler, nullptr);
+  filer.writeInt32(7);
+  const size_t first = filer.bytes().size();
+  EXPECT_EQ(filer.writtenSize(), first);
+  filer.writeString(L"after");
+  EXPECT_GT(filer.writtenSize(), first);
+  const unsigned char raw[] = {1, 2, 3};
+  filer.appendRaw(raw, sizeof raw);
+  filer.writeDouble(2.5);
+  const Bytes all = filer.bytes();
+  EXPECT_EQ(all.size(), filer.writtenSize());
+
+  AcDbMemDwgFiler in(all.data(), all.size(), AcDb::kFileFiler, nullptr);
+  Adesk::Int32 n = 0;
+  std::wstring s;
+  EXPECT_EQ(in.readInt32(&n), Acad::eOk);
+  EXPECT_EQ(in.readString(s), Acad::eOk);
+  EXPECT_EQ(n, 7);
+  EXPECT_EQ(s, L"after");
+  EXPECT_EQ(Bytes(all.begin() + static_cast<long>(in.position()), all.begin() + static_cast<long>(in.position()) + 3),
+            Bytes(raw, raw + 3));
+}
+
 // ---- the database's handles ---------------------------------------------------------
 
 TEST(DatabaseHandles, FarAndNearHandlesAreFoundAndListedInOrder) {
