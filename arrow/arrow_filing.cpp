@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "arrow/PlumbPipeArrow.h"
+#include "arx/dwg_filer_mem.h"
 
 namespace {
 
@@ -29,59 +30,71 @@ void releaseItem(resbuf& item) {
 
 }  // namespace
 
+// Written over the filer's type: through the host's memory filer the items are inline
+// stores and loads, through any other filer virtual calls; either way nothing is filed
+// after the first failure.
 Acad::ErrorStatus PlumbPipeArrow::dwgOutFields(AcDbDwgFiler* filer) const {
   assertReadEnabled();
-  FilerSteps steps;
-  steps.then([&] { return AcDbEntity::dwgOutFields(filer); })
-      .then([&] { return filer->writeInt32(kCurrentVersion); })
-      .then([&] { return filer->writePoint3d(ptStart); })
-      .then([&] { return filer->writePoint3d(ptEnd); })
-      .then([&] { return filer->writeDouble(dArrowLength); })
-      .then([&] { return filer->writeDouble(dTailOffset); })
-      .then([&] { return filer->writeDouble(dHeadOffset); })
-      .then([&] { return filer->writeInt32(ixPipe); });
-  // Files have always held at most this many hangers; the rest are not kept.
-  const Adesk::Int32 count = std::min(hangerDistances.length(), kMaxFiledHangers);
-  steps.then([&] { return filer->writeInt32(count); });
-  for (Adesk::Int32 i = 0; i < count && steps.ok(); ++i)
-    steps.then([&] { return filer->writeDouble(hangerDistances[i]); });
-  steps.then([&] { return filer->writeBool(bReverse); });
-  return steps.ok() ? filer->filerStatus() : steps.status();
+  const Acad::ErrorStatus es = AcDbEntity::dwgOutFields(filer);
+  if (es != Acad::eOk) return es;
+  return acdbWithDwgFilerType(filer, [this](auto* f) {
+    AcDbDwgItemRun run(f);
+    run.writeInt32(kCurrentVersion);
+    run.writePoint3d(ptStart);
+    run.writePoint3d(ptEnd);
+    run.writeDouble(dArrowLength);
+    run.writeDouble(dTailOffset);
+    run.writeDouble(dHeadOffset);
+    run.writeInt32(ixPipe);
+    // Files have always held at most this many hangers; the rest are not kept.
+    const Adesk::Int32 count = std::min(hangerDistances.length(), kMaxFiledHangers);
+    run.writeInt32(count);
+    for (Adesk::Int32 i = 0; i < count; ++i) run.writeDouble(hangerDistances[i]);
+    run.writeBool(bReverse);
+    return run.status();
+  });
 }
 
 // The first layout: points and stroke length, no offsets and no hangers.
 Acad::ErrorStatus PlumbPipeArrow::readVersion1(AcDbDwgFiler* filer) {
-  FilerSteps steps;
-  steps.then([&] { return filer->readPoint3d(&ptStart); })
-      .then([&] { return filer->readPoint3d(&ptEnd); })
-      .then([&] { return filer->readDouble(&dArrowLength); });
-  if (!steps.ok()) return steps.status();
-  dTailOffset = 0.0;
-  dHeadOffset = 0.0;
-  return steps.then([&] { return filer->readInt32(&ixPipe); }).status();
+  return acdbWithDwgFilerType(filer, [this](auto* f) {
+    AcDbDwgItemRun run(f);
+    run.readPoint3d(&ptStart);
+    run.readPoint3d(&ptEnd);
+    run.readDouble(&dArrowLength);
+    if (!run.ok()) return run.status();
+    dTailOffset = 0.0;
+    dHeadOffset = 0.0;
+    run.readInt32(&ixPipe);
+    return run.status();
+  });
 }
 
 // The second layout: offsets and hangers, not yet the reversed flag.
 Acad::ErrorStatus PlumbPipeArrow::readVersion2(AcDbDwgFiler* filer) {
-  FilerSteps steps;
-  Adesk::Int32 count = 0;
-  steps.then([&] { return filer->readPoint3d(&ptStart); })
-      .then([&] { return filer->readPoint3d(&ptEnd); })
-      .then([&] { return filer->readDouble(&dArrowLength); })
-      .then([&] { return filer->readDouble(&dTailOffset); })
-      .then([&] { return filer->readDouble(&dHeadOffset); })
-      .then([&] { return filer->readInt32(&ixPipe); })
-      .then([&] { return filer->readInt32(&count); });
-  if (!steps.ok()) return steps.status();
-  // Emptied first: an undo or a second read must not add to what the arrow holds. The
-  // count is not capped here; a damaged count ends at the first item that is missing.
-  hangerDistances.removeAll();
-  for (Adesk::Int32 i = 0; i < count && steps.ok(); ++i) {
-    double distance = 0.0;
-    steps.then([&] { return filer->readDouble(&distance); });
-    if (steps.ok()) hangerDistances.append(distance);
-  }
-  return steps.status();
+  return acdbWithDwgFilerType(filer, [this](auto* f) {
+    AcDbDwgItemRun run(f);
+    Adesk::Int32 count = 0;
+    run.readPoint3d(&ptStart);
+    run.readPoint3d(&ptEnd);
+    run.readDouble(&dArrowLength);
+    run.readDouble(&dTailOffset);
+    run.readDouble(&dHeadOffset);
+    run.readInt32(&ixPipe);
+    run.readInt32(&count);
+    if (!run.ok()) return run.status();
+    // Emptied first: an undo or a second read must not add to what the arrow holds. The
+    // count is not capped here; a damaged count ends at the first item that is missing,
+    // and room is made at once only for what a saved arrow can hold.
+    hangerDistances.removeAll();
+    hangerDistances.setPhysicalLength(std::min(count, kMaxFiledHangers));
+    for (Adesk::Int32 i = 0; i < count && run.ok(); ++i) {
+      double distance = 0.0;
+      run.readDouble(&distance);
+      if (run.ok()) hangerDistances.append(distance);
+    }
+    return run.status();
+  });
 }
 
 Acad::ErrorStatus PlumbPipeArrow::dwgInFields(AcDbDwgFiler* filer) {

@@ -2,6 +2,7 @@
 // back from version 1 on, written as version 13) and the DXF groups.
 #include <cstring>
 
+#include "arx/dwg_filer_mem.h"
 #include "arx/resbuf.h"
 #include "pipe/PlumbPipe.h"
 
@@ -14,16 +15,37 @@ bool isReferenceFiled(const AcDbObjectId& id, const AcDbDwgFiler* filer) {
   return id.isValid() && (!id.isErased() || filer->filerType() == AcDb::kUndoFiler);
 }
 
-// Writes items until the first failure, which it keeps and answers.
+// No more than this many entries of a list are written.
+int filedCount(int size) { return size < PlumbPipe::kMaxFiledEntries ? size : PlumbPipe::kMaxFiledEntries; }
+
+// Writes items until the first failure, which it keeps and answers. Written over the
+// filer's type: through the host's memory filer (drawing files, copies, undo) the items
+// are inline stores, through any other filer virtual calls.
+template <typename Filer>
 class PipeWriter {
  public:
-  explicit PipeWriter(AcDbDwgFiler* filer) : filer_(filer) {}
+  explicit PipeWriter(Filer* filer) : run_(filer) {}
 
-  PipeWriter& int32(Adesk::Int32 value) { return put([&] { return filer_->writeInt32(value); }); }
-  PipeWriter& real(double value) { return put([&] { return filer_->writeDouble(value); }); }
-  PipeWriter& flag(bool value) { return put([&] { return filer_->writeBool(value); }); }
-  PipeWriter& point(const AcGePoint3d& value) { return put([&] { return filer_->writePoint3d(value); }); }
-  PipeWriter& text(const std::wstring& value) { return put([&] { return filer_->writeString(value); }); }
+  PipeWriter& int32(Adesk::Int32 value) {
+    run_.writeInt32(value);
+    return *this;
+  }
+  PipeWriter& real(double value) {
+    run_.writeDouble(value);
+    return *this;
+  }
+  PipeWriter& flag(bool value) {
+    run_.writeBool(value);
+    return *this;
+  }
+  PipeWriter& point(const AcGePoint3d& value) {
+    run_.writePoint3d(value);
+    return *this;
+  }
+  PipeWriter& text(const std::wstring& value) {
+    run_.call([&] { return run_.filer()->writeString(value); });
+    return *this;
+  }
   PipeWriter& slots(const double (&breaks)[kFittingBreakSlots]) {
     for (double d : breaks) real(d);
     return *this;
@@ -48,40 +70,52 @@ class PipeWriter {
     return *this;
   }
   PipeWriter& reference(const AcDbObjectId& id) {
-    const bool present = isReferenceFiled(id, filer_);
+    const bool present = isReferenceFiled(id, run_.filer());
     flag(present);
-    if (present) put([&] { return filer_->writeHardPointerId(AcDbHardPointerId(id)); });
+    if (present) run_.call([&] { return run_.filer()->writeHardPointerId(AcDbHardPointerId(id)); });
     return *this;
   }
-  PipeWriter& label(const AcDbMText& label) { return put([&] { return label.dwgOutFields(filer_); }); }
+  PipeWriter& label(const AcDbMText& label) {
+    run_.call([&] { return label.dwgOutFields(run_.filer()); });
+    return *this;
+  }
 
-  Acad::ErrorStatus status() const { return status_ == Acad::eOk ? filer_->filerStatus() : status_; }
+  Acad::ErrorStatus status() const { return run_.status(); }
 
  private:
-  static int filedCount(int size) { return size < PlumbPipe::kMaxFiledEntries ? size : PlumbPipe::kMaxFiledEntries; }
-  template <typename Write>
-  PipeWriter& put(Write write) {
-    if (status_ == Acad::eOk) status_ = write();
-    return *this;
-  }
-  AcDbDwgFiler* filer_;
-  Acad::ErrorStatus status_ = Acad::eOk;
+  AcDbDwgItemRun<Filer> run_;
 };
 
 // Reads items into the pipe's fields until the first failure, which it keeps; what
 // was read before a failure stays read.
+template <typename Filer>
 class PipeReader {
  public:
-  explicit PipeReader(AcDbDwgFiler* filer) : filer_(filer) {}
+  explicit PipeReader(Filer* filer) : run_(filer) {}
 
-  bool ok() const { return status_ == Acad::eOk; }
-  Acad::ErrorStatus status() const { return ok() ? filer_->filerStatus() : status_; }
+  bool ok() const { return run_.ok(); }
+  Acad::ErrorStatus status() const { return run_.status(); }
 
-  PipeReader& int32(Adesk::Int32& value) { return take([&] { return filer_->readInt32(&value); }); }
-  PipeReader& real(double& value) { return take([&] { return filer_->readDouble(&value); }); }
-  PipeReader& flag(bool& value) { return take([&] { return filer_->readBool(&value); }); }
-  PipeReader& point(AcGePoint3d& value) { return take([&] { return filer_->readPoint3d(&value); }); }
-  PipeReader& text(std::wstring& value) { return take([&] { return filer_->readString(value); }); }
+  PipeReader& int32(Adesk::Int32& value) {
+    run_.readInt32(&value);
+    return *this;
+  }
+  PipeReader& real(double& value) {
+    run_.readDouble(&value);
+    return *this;
+  }
+  PipeReader& flag(bool& value) {
+    run_.readBool(&value);
+    return *this;
+  }
+  PipeReader& point(AcGePoint3d& value) {
+    run_.readPoint3d(&value);
+    return *this;
+  }
+  PipeReader& text(std::wstring& value) {
+    run_.call([&] { return run_.filer()->readString(value); });
+    return *this;
+  }
   PipeReader& skipReal() {
     double ignored = 0.0;
     return real(ignored);
@@ -90,11 +124,11 @@ class PipeReader {
     for (double& d : breaks) real(d);
     return *this;
   }
-  // The list is emptied, then the stored count decides how many values follow.
+  // The list is emptied, then the stored count decides how many values follow. Room is
+  // made at once for what a saved list can hold, never for more whatever a damaged
+  // count says.
   PipeReader& reals(PlumbArray<double>& list) {
-    list.removeAll();
-    Adesk::Int32 n = 0;
-    int32(n);
+    const Adesk::Int32 n = count(list);
     for (Adesk::Int32 i = 0; i < n && ok(); ++i) {
       double value = 0.0;
       if (real(value).ok()) list.append(value);
@@ -102,9 +136,7 @@ class PipeReader {
     return *this;
   }
   PipeReader& elbows(PlumbArray<elbowInfo>& list) {
-    list.removeAll();
-    Adesk::Int32 n = 0;
-    int32(n);
+    const Adesk::Int32 n = count(list);
     for (Adesk::Int32 i = 0; i < n && ok(); ++i) {
       elbowInfo elbow;
       if (real(elbow.dLength).real(elbow.dAngle).slots(elbow.aBreaks).ok()) list.append(elbow);
@@ -112,9 +144,7 @@ class PipeReader {
     return *this;
   }
   PipeReader& arcs(PlumbArray<arcInfo>& list) {
-    list.removeAll();
-    Adesk::Int32 n = 0;
-    int32(n);
+    const Adesk::Int32 n = count(list);
     for (Adesk::Int32 i = 0; i < n && ok(); ++i) {
       arcInfo arc;
       if (real(arc.dLength).real(arc.dOffset).int32(arc.iNormal).slots(arc.aBreaks).ok()) list.append(arc);
@@ -139,28 +169,55 @@ class PipeReader {
     bool present = false;
     if (!flag(present).ok() || !present) return *this;
     AcDbHardPointerId read;
-    return take([&] {
-      Acad::ErrorStatus es = filer_->readHardPointerId(&read);
+    run_.call([&] {
+      Acad::ErrorStatus es = run_.filer()->readHardPointerId(&read);
       if (es == Acad::eUnknownHandle) es = Acad::eOk;
       if (es == Acad::eOk) id = read;
       return es;
     });
-  }
-  PipeReader& label(AcDbMText& label) { return take([&] { return label.dwgInFields(filer_); }); }
-
- private:
-  template <typename Read>
-  PipeReader& take(Read read) {
-    if (status_ == Acad::eOk) status_ = read();
     return *this;
   }
-  AcDbDwgFiler* filer_;
-  Acad::ErrorStatus status_ = Acad::eOk;
+  PipeReader& label(AcDbMText& label) {
+    run_.call([&] { return label.dwgInFields(run_.filer()); });
+    return *this;
+  }
+
+ private:
+  // Empties the list and reads the count of entries that follow.
+  template <typename T>
+  Adesk::Int32 count(PlumbArray<T>& list) {
+    list.removeAll();
+    Adesk::Int32 n = 0;
+    int32(n);
+    list.reserve(filedCount(n));
+    return n;
+  }
+  AcDbDwgItemRun<Filer> run_;
 };
+
+template <typename Filer>
+Acad::ErrorStatus writePipe(const PlumbPipe& pipe, Filer* filer) {
+  PipeWriter<Filer> out(filer);
+  out.int32(PlumbPipe::kCurrentVersion);
+  out.point(pipe.ptStart).point(pipe.ptEnd).int32(pipe.ixPipe).flag(pipe.bDwgStart).flag(pipe.bDwgEnd).text(pipe.strDwg);
+  out.real(pipe.dOffsetDistance).real(pipe.dTailOffset).real(pipe.dHeadOffset).real(pipe.dElbow45Offset);
+  out.elbows(pipe.aElbows).real(pipe.dArcRadius).arcs(pipe.aArcs);
+  out.real(pipe.dTickOffsetHead).real(pipe.dTickOffsetTail).real(pipe.dTickWidth);
+  out.flag(pipe.bElbow45).flag(pipe.bTee45).flag(pipe.bElbowArc).flag(pipe.bTeeArc);
+  out.int32(pipe.iVerticalType).real(pipe.dVerticalRadius).reals(pipe.aVerticalAngles);
+  out.real(pipe.dBreakWidth).reals(pipe.aBreaks);
+  out.real(pipe.dTextDistance).text(pipe.strText).flag(pipe.bTextAngleIs0).label(pipe.mtLabel);
+  out.reference(pipe.idTextStyle).reference(pipe.idTextLayer);
+  out.flag(pipe.bPtrap).real(pipe.dPtrapWidth);
+  out.reals(pipe.aPtrapLine1Breaks).reals(pipe.aPtrapPolylineBreaks).reals(pipe.aPtrapLine2Breaks);
+  out.flag(pipe.bIsometric).reference(pipe.idHiddenLayer);
+  return out.status();
+}
 
 // The layouts of versions 11 to 13. 12 had no tail tick offset of its own (the head
 // one served both ends); 11 had no P-trap breaks either.
-void readCurrentLayout(PlumbPipe& pipe, PipeReader& in, Adesk::Int32 version) {
+template <typename Filer>
+void readCurrentLayout(PlumbPipe& pipe, PipeReader<Filer>& in, Adesk::Int32 version) {
   in.point(pipe.ptStart).point(pipe.ptEnd).int32(pipe.ixPipe).flag(pipe.bDwgStart).flag(pipe.bDwgEnd).text(pipe.strDwg);
   in.real(pipe.dOffsetDistance).real(pipe.dTailOffset).real(pipe.dHeadOffset).real(pipe.dElbow45Offset);
   in.elbows(pipe.aElbows).real(pipe.dArcRadius).arcs(pipe.aArcs);
@@ -183,7 +240,8 @@ void readCurrentLayout(PlumbPipe& pipe, PipeReader& in, Adesk::Int32 version) {
 // The layouts of versions 1 and 2: two elbows and two arcs in fixed places, one tick
 // offset, no label layer, P-trap or hidden layer. Version 1 kept one more real after
 // the vertical radius that nothing uses any more.
-void readEarlyLayout(PlumbPipe& pipe, PipeReader& in, Adesk::Int32 version) {
+template <typename Filer>
+void readEarlyLayout(PlumbPipe& pipe, PipeReader<Filer>& in, Adesk::Int32 version) {
   in.point(pipe.ptStart).point(pipe.ptEnd).int32(pipe.ixPipe).flag(pipe.bDwgStart).flag(pipe.bDwgEnd).text(pipe.strDwg);
   in.real(pipe.dOffsetDistance).real(pipe.dTailOffset).real(pipe.dHeadOffset).real(pipe.dElbow45Offset);
   pipe.aElbows.removeAll();
@@ -201,6 +259,22 @@ void readEarlyLayout(PlumbPipe& pipe, PipeReader& in, Adesk::Int32 version) {
   in.real(pipe.dTextDistance).text(pipe.strText).flag(pipe.bTextAngleIs0).label(pipe.mtLabel);
   in.reference(pipe.idTextStyle);
   in.flag(pipe.bIsometric);
+}
+
+// Reads the layout of the version read before; versions no release wrote read nothing
+// more.
+template <typename Filer>
+Acad::ErrorStatus readPipe(PlumbPipe& pipe, Filer* filer, Adesk::Int32 version) {
+  PipeReader<Filer> in(filer);
+  switch (version) {
+    case 11:
+    case 12:
+    case 13: readCurrentLayout(pipe, in, version); break;
+    case 1:
+    case 2: readEarlyLayout(pipe, in, version); break;
+    default: break;
+  }
+  return in.status();
 }
 
 // Frees what a DXF reader allocated for one group.
@@ -223,21 +297,7 @@ Acad::ErrorStatus PlumbPipe::dwgOutFields(AcDbDwgFiler* filer) const {
   assertReadEnabled();
   const Acad::ErrorStatus es = AcDbCurve::dwgOutFields(filer);
   if (es != Acad::eOk) return es;
-  PipeWriter out(filer);
-  out.int32(kCurrentVersion);
-  out.point(ptStart).point(ptEnd).int32(ixPipe).flag(bDwgStart).flag(bDwgEnd).text(strDwg);
-  out.real(dOffsetDistance).real(dTailOffset).real(dHeadOffset).real(dElbow45Offset);
-  out.elbows(aElbows).real(dArcRadius).arcs(aArcs);
-  out.real(dTickOffsetHead).real(dTickOffsetTail).real(dTickWidth);
-  out.flag(bElbow45).flag(bTee45).flag(bElbowArc).flag(bTeeArc);
-  out.int32(iVerticalType).real(dVerticalRadius).reals(aVerticalAngles);
-  out.real(dBreakWidth).reals(aBreaks);
-  out.real(dTextDistance).text(strText).flag(bTextAngleIs0).label(mtLabel);
-  out.reference(idTextStyle).reference(idTextLayer);
-  out.flag(bPtrap).real(dPtrapWidth);
-  out.reals(aPtrapLine1Breaks).reals(aPtrapPolylineBreaks).reals(aPtrapLine2Breaks);
-  out.flag(bIsometric).reference(idHiddenLayer);
-  return out.status();
+  return acdbWithDwgFilerType(filer, [this](auto* f) { return writePipe(*this, f); });
 }
 
 Acad::ErrorStatus PlumbPipe::dwgInFields(AcDbDwgFiler* filer) {
@@ -248,16 +308,7 @@ Acad::ErrorStatus PlumbPipe::dwgInFields(AcDbDwgFiler* filer) {
   if ((es = filer->readInt32(&version)) != Acad::eOk) return es;
   // A pipe saved by a newer release is kept whole as a proxy rather than misread.
   if (version > kCurrentVersion) return Acad::eMakeMeProxy;
-  PipeReader in(filer);
-  switch (version) {
-    case 11:
-    case 12:
-    case 13: readCurrentLayout(*this, in, version); break;
-    case 1:
-    case 2: readEarlyLayout(*this, in, version); break;
-    default: break;  // no release wrote these: nothing more is read
-  }
-  return in.status();
+  return acdbWithDwgFilerType(filer, [&](auto* f) { return readPipe(*this, f, version); });
 }
 
 // Group 1 carries the label text both ways. Earlier releases wrote the label text

@@ -20,6 +20,8 @@ class PlumbArray {
     items_.insert(items_.begin() + index, value);
   }
   void removeAll() { items_.clear(); }
+  // Room for n elements in all, so that appending up to n allocates once.
+  void reserve(int n) { items_.reserve(n > 0 ? static_cast<size_t>(n) : 0); }
   T& at(int index) {
     check(index);
     return items_[static_cast<size_t>(index)];

@@ -52,16 +52,16 @@ OV_MEM_FILER_VALUE(UInt32, Adesk::UInt32, kUInt32)
 OV_MEM_FILER_VALUE(Double, double, kDouble)
 #undef OV_MEM_FILER_VALUE
 
+// Booleans and 3D points are encoded once, by the inline calls; a failed item leaves
+// the status sticky, so the status after the call is the item's answer.
 Acad::ErrorStatus AcDbMemDwgFiler::readBool(bool* v) {
-  unsigned char b = 0;
-  Acad::ErrorStatus es = take<1>(kBool, &b);
-  if (es == Acad::eOk) *v = b != 0;
-  return es;
+  getBool(v);
+  return status_;
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::writeBool(bool v) {
-  unsigned char b = v ? 1 : 0;
-  return put<1>(kBool, &b);
+  putBool(v);
+  return status_;
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::readPoint2d(AcGePoint2d* v) {
@@ -77,15 +77,13 @@ Acad::ErrorStatus AcDbMemDwgFiler::writePoint2d(const AcGePoint2d& v) {
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::readPoint3d(AcGePoint3d* v) {
-  double d[3];
-  Acad::ErrorStatus es = take<sizeof d>(kPoint3d, d);
-  if (es == Acad::eOk) v->set(d[0], d[1], d[2]);
-  return es;
+  getPoint3d(v);
+  return status_;
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::writePoint3d(const AcGePoint3d& v) {
-  double d[3] = {v.x, v.y, v.z};
-  return put<sizeof d>(kPoint3d, d);
+  putPoint3d(v);
+  return status_;
 }
 
 Acad::ErrorStatus AcDbMemDwgFiler::readVector3d(AcGeVector3d* v) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "arx/db_filer.h"
@@ -115,6 +116,31 @@ class AcDbMemDwgFiler final : public AcDbDwgFiler {
   Acad::ErrorStatus readSoftOwnershipId(AcDbSoftOwnershipId* id) override;
   Acad::ErrorStatus writeSoftOwnershipId(const AcDbSoftOwnershipId& id) override;
 
+  // The plain items again, inline and not virtual, for an object that knows it files
+  // through this filer and files many of them: the same bytes and the same sticky status
+  // as the calls above, but nothing is answered per item, so the caller asks
+  // filerStatus() once after a run of them.
+  void putInt32(Adesk::Int32 v) { put<sizeof v>(kInt32, &v); }
+  void putDouble(double v) { put<sizeof v>(kDouble, &v); }
+  void putBool(bool v) {
+    const unsigned char b = v ? 1 : 0;
+    put<1>(kBool, &b);
+  }
+  void putPoint3d(const AcGePoint3d& v) {
+    const double d[3] = {v.x, v.y, v.z};
+    put<sizeof d>(kPoint3d, d);
+  }
+  void getInt32(Adesk::Int32* v) { take<sizeof *v>(kInt32, v); }
+  void getDouble(double* v) { take<sizeof *v>(kDouble, v); }
+  void getBool(bool* v) {
+    unsigned char b = 0;
+    if (take<1>(kBool, &b) == Acad::eOk) *v = b != 0;
+  }
+  void getPoint3d(AcGePoint3d* v) {
+    double d[3];
+    if (take<sizeof d>(kPoint3d, d) == Acad::eOk) v->set(d[0], d[1], d[2]);
+  }
+
  private:
   // At least n bytes of room at the write position: writes are plain stores there,
   // with no bookkeeping of the vector per item.
@@ -175,3 +201,62 @@ class AcDbMemDwgFiler final : public AcDbDwgFiler {
   AcDbDatabase* db_;
   Acad::ErrorStatus status_ = Acad::eOk;
 };
+
+// A run of items filed through one filer, for code written once over the filer's type.
+// Through any AcDbDwgFiler every item is a virtual call and the run keeps the first
+// failing status, filing nothing after it. Through the memory filer the plain items are
+// the inline ones above, whose failure sticks in the filer: the run asks the filer only
+// where it must know (ok(), status()), not after every item.
+template <typename Filer>
+class AcDbDwgItemRun {
+ public:
+  static constexpr bool kInline = std::is_same_v<Filer, AcDbMemDwgFiler>;
+
+  explicit AcDbDwgItemRun(Filer* filer) : filer_(filer) {}
+
+  Filer* filer() const { return filer_; }
+  bool ok() const {
+    if constexpr (kInline) return status_ == Acad::eOk && filer_->filerStatus() == Acad::eOk;
+    return status_ == Acad::eOk;
+  }
+  Acad::ErrorStatus status() const { return status_ != Acad::eOk ? status_ : filer_->filerStatus(); }
+
+  // Any other filer call (a text, a reference, an embedded object's fields): made only
+  // while the run has not failed, its status kept.
+  template <typename Call>
+  void call(Call&& c) {
+    if (ok()) status_ = c();
+  }
+
+  void writeInt32(Adesk::Int32 v) { item([&](auto* f) { f->putInt32(v); }, [&](auto* f) { return f->writeInt32(v); }); }
+  void writeDouble(double v) { item([&](auto* f) { f->putDouble(v); }, [&](auto* f) { return f->writeDouble(v); }); }
+  void writeBool(bool v) { item([&](auto* f) { f->putBool(v); }, [&](auto* f) { return f->writeBool(v); }); }
+  void writePoint3d(const AcGePoint3d& v) { item([&](auto* f) { f->putPoint3d(v); }, [&](auto* f) { return f->writePoint3d(v); }); }
+  void readInt32(Adesk::Int32* v) { item([&](auto* f) { f->getInt32(v); }, [&](auto* f) { return f->readInt32(v); }); }
+  void readDouble(double* v) { item([&](auto* f) { f->getDouble(v); }, [&](auto* f) { return f->readDouble(v); }); }
+  void readBool(bool* v) { item([&](auto* f) { f->getBool(v); }, [&](auto* f) { return f->readBool(v); }); }
+  void readPoint3d(AcGePoint3d* v) { item([&](auto* f) { f->getPoint3d(v); }, [&](auto* f) { return f->readPoint3d(v); }); }
+
+ private:
+  // A plain item: inline on the memory filer (skipped only after a failed call, the
+  // filer refusing everything after its own failure), a checked virtual call otherwise.
+  template <typename Inline, typename Virtual>
+  void item(Inline&& inlineItem, Virtual&& virtualItem) {
+    if constexpr (kInline) {
+      if (status_ == Acad::eOk) inlineItem(filer_);
+    } else {
+      call([&] { return virtualItem(filer_); });
+    }
+  }
+
+  Filer* filer_;
+  Acad::ErrorStatus status_ = Acad::eOk;
+};
+
+// Calls fn with the filer as the memory filer when it is one, so that code written over
+// the filer's type files inline there, and with the filer as it is otherwise.
+template <typename Fn>
+auto acdbWithDwgFilerType(AcDbDwgFiler* filer, Fn&& fn) {
+  if (auto* mem = dynamic_cast<AcDbMemDwgFiler*>(filer)) return fn(mem);
+  return fn(filer);
+}
