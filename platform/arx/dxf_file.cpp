@@ -5,17 +5,13 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 
 #include "arx/aced_print.h"
+#include "arx/dxf_filer_mem.h"
 
 namespace {
 
 std::wstring quoted(const ACHAR* fileName) { return std::wstring(L"\"") + fileName + L"\""; }
-
-Acad::ErrorStatus writeReplacing(const std::string& path, const std::string& text, std::wstring& error) {
-  return acdbWriteFileReplacing(path, text.data(), text.size(), error);
-}
 
 }  // namespace
 
@@ -29,8 +25,19 @@ Acad::ErrorStatus acdbDxfIn(AcDbDatabase& db, const ACHAR* fileName, AcDbDxfInSu
     db.setLastFileError(quoted(fileName) + L": the file cannot be opened (missing or not readable)");
     return Acad::eFileNotFound;
   }
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
+  // The whole file in one read: the parser works on it in place.
+  std::string text;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size > 0) {
+    text.reserve(static_cast<size_t>(size));
+    acdbAdviseLargeBuffer(text.data(), text.capacity());
+    text.resize(static_cast<size_t>(size));
+    in.read(text.data(), size);
+    text.resize(static_cast<size_t>(in.gcount()));
+  }
+  if (in.bad() || size < 0) {
     db.setLastFileError(quoted(fileName) + L": the file cannot be read");
     return Acad::eFileAccessErr;
   }
@@ -51,10 +58,18 @@ Acad::ErrorStatus AcDbDatabase::dxfOut(const ACHAR* fileName, int precision, boo
     setLastFileError(L"dxfOut: no file name");
     return Acad::eInvalidInput;
   }
-  std::string text;
+  std::string header, body;
   std::wstring error;
-  Acad::ErrorStatus es = acdbDxfOutToText(*this, text, precision, flatten, error);
-  if (es == Acad::eOk) es = writeReplacing(acutWideToUtf8(fileName), text, error);
+  Acad::ErrorStatus es = acdbDxfOutToPieces(*this, header, body, precision, flatten, error);
+  if (es == Acad::eOk)
+    es = acdbWriteFileReplacing(
+        acutWideToUtf8(fileName),
+        [&](const AcDbFilePieceWriter& write) {
+          // A failed write is found by the check after the last piece.
+          if (write(header.data(), header.size())) write(body.data(), body.size());
+          return Acad::eOk;
+        },
+        error);
   if (es != Acad::eOk) {
     setLastFileError(quoted(fileName) + L": " + error);
     return es;

@@ -30,6 +30,11 @@ struct AcDbDxfInSummary {
 Acad::ErrorStatus acdbDxfOutToText(AcDbDatabase& db, std::string& text, int precision, bool flatten,
                                    std::wstring& error);
 
+// The same text as its header and the sections after it (header then body is the
+// file), for a writer that puts them one after the other without joining them first.
+Acad::ErrorStatus acdbDxfOutToPieces(AcDbDatabase& db, std::string& header, std::string& body, int precision,
+                                     bool flatten, std::wstring& error);
+
 // Reads DXF text into an empty database (one made with buildDefaultDrawing false).
 // A refused text leaves the database empty and answers eBadFileFormat or
 // eBadDxfSequence, the reason (with the line) in error. summary may be null.

@@ -7,6 +7,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <string_view>
+
+#include <sys/mman.h>
 
 #include "arx/aced_print.h"
 #include "arx/db_database.h"
@@ -18,6 +22,17 @@ namespace {
 // The highest group code a DXF file may hold (the last extended-data code).
 constexpr int kMaxGroupCode = 1071;
 
+// The kind of value each DXF group code holds, looked up once: every group of a file
+// and every value written asks.
+RbValueKind groupKind(int code) {
+  static const std::vector<RbValueKind> kinds = [] {
+    std::vector<RbValueKind> all(kMaxGroupCode + 1);
+    for (int c = 0; c <= kMaxGroupCode; ++c) all[static_cast<size_t>(c)] = acutRbValueKind(c);
+    return all;
+  }();
+  return code >= 0 && code <= kMaxGroupCode ? kinds[static_cast<size_t>(code)] : acutRbValueKind(code);
+}
+
 bool isIntegerKind(RbValueKind k) {
   return k == RbValueKind::kShort || k == RbValueKind::kLong || k == RbValueKind::kInt64;
 }
@@ -26,22 +41,21 @@ bool isIntegerKind(RbValueKind k) {
 
 // ASCII with \U+XXXX for everything else (a character beyond the basic plane as its
 // two UTF-16 halves), control characters as ^ and a letter, and a caret that would
-// read as such an escape as "^ ", the way AutoCAD 2000 files carry text.
-std::string encodeText(const std::wstring& s) {
-  std::string out;
-  out.reserve(s.size());
+// read as such an escape as "^ ", the way AutoCAD 2000 files carry text. Appends to out:
+// the writer puts texts straight into its file.
+void appendEncodedText(const wchar_t* s, size_t n, std::string& out) {
   auto unicode = [&out](unsigned v) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "\\U+%04X", v & 0xFFFFu);
-    out += buf;
+    static const char digits[] = "0123456789ABCDEF";
+    char buf[7] = {'\\', 'U', '+', digits[(v >> 12) & 15], digits[(v >> 8) & 15], digits[(v >> 4) & 15], digits[v & 15]};
+    out.append(buf, sizeof buf);
   };
-  for (size_t i = 0; i < s.size(); ++i) {
+  for (size_t i = 0; i < n; ++i) {
     auto c = static_cast<std::uint32_t>(s[i]);
     if (c < 0x20) {
       out += '^';
       out += static_cast<char>(c + 0x40);
     } else if (c == '^') {
-      wchar_t next = i + 1 < s.size() ? s[i + 1] : L'\0';
+      wchar_t next = i + 1 < n ? s[i + 1] : L'\0';
       bool ambiguous = next == L'\0' || next == L' ' || (next >= L'@' && next <= L'_');
       out += ambiguous ? "^ " : "^";
     } else if (c < 0x7F) {
@@ -54,7 +68,6 @@ std::string encodeText(const std::wstring& s) {
       unicode(c);
     }
   }
-  return out;
 }
 
 int hexDigit(wchar_t c) {
@@ -100,7 +113,7 @@ std::wstring decodeText(const std::wstring& s) {
   return out;
 }
 
-bool validUtf8(const std::string& s) {
+bool validUtf8(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
     auto b = static_cast<unsigned char>(s[i]);
@@ -119,53 +132,97 @@ bool validUtf8(const std::string& s) {
   return true;
 }
 
+bool isAscii(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// Whether a text line may hold an escape (\U+XXXX or ^ and a letter). A plain loop: the
+// library's find_first_of looks each character up in the set with a call of its own.
+bool mayHoldEscape(std::string_view s) {
+  for (char c : s)
+    if (c == '\\' || c == '^') return true;
+  return false;
+}
+
 // A line of the file as text: UTF-8 when it is valid UTF-8 (files of AutoCAD 2007 and
-// later, and ours hold only ASCII), otherwise one character per byte.
-std::wstring lineText(const std::string& raw) {
-  if (validUtf8(raw)) return acutUtf8ToWide(raw);
+// later, and ours hold only ASCII), otherwise one character per byte. Nearly every line
+// is plain ASCII, which is widened as it stands.
+void assignLineText(std::string_view raw, std::wstring& out) {
+  out.resize(raw.size());
+  bool ascii = true;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    auto c = static_cast<unsigned char>(raw[i]);
+    ascii = ascii && c < 0x80;
+    out[i] = static_cast<wchar_t>(c);
+  }
+  if (!ascii && validUtf8(raw)) out = acutUtf8ToWide(std::string(raw));
+}
+
+std::wstring lineText(std::string_view raw) {
   std::wstring out;
-  out.reserve(raw.size());
-  for (char c : raw) out += static_cast<wchar_t>(static_cast<unsigned char>(c));
+  assignLineText(raw, out);
   return out;
 }
 
 // ---- numbers -------------------------------------------------------------------------
 
-std::string formatReal(double v, int digits) {
+// Appends a real with `digits` significant digits, as printf's %g gives it.
+void appendReal(double v, int digits, std::string& out) {
   if (v == 0.0) v = 0.0;  // no "-0"
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*g", digits, v);
-  std::string s = buf;
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, digits);
+  if (ec != std::errc()) end = buf + std::snprintf(buf, sizeof buf, "%.*g", digits, v);
+  out.append(buf, end);
   // A real keeps its decimal point, so that readers that look at the text see a real.
-  if (s.find_first_of(".eEn") == std::string::npos) s += ".0";
-  return s;
+  if (std::string_view(buf, static_cast<size_t>(end - buf)).find_first_of(".eEn") == std::string_view::npos) out += ".0";
 }
 
-std::string trimmed(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return {};
-  size_t e = s.find_last_not_of(" \t");
-  return s.substr(b, e - b + 1);
+template <typename Integer>
+void appendInteger(Integer v, std::string& out) {
+  char buf[24];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+  out.append(buf, end);
 }
 
-bool parseInteger(const std::string& text, std::int64_t& out) {
-  std::string t = trimmed(text);
-  if (!t.empty() && t[0] == '+') t.erase(0, 1);
+std::string_view trimmed(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  return s.substr(b, e - b);
+}
+
+bool parseInteger(std::string_view text, std::int64_t& out) {
+  // Group codes are a few digits after blanks: read those straight away.
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  if (i < text.size() && text.size() - i <= 4) {
+    std::int64_t v = 0;
+    size_t k = i;
+    while (k < text.size() && text[k] >= '0' && text[k] <= '9') v = v * 10 + (text[k++] - '0');
+    if (k == text.size() && k > i) {
+      out = v;
+      return true;
+    }
+  }
+  std::string_view t = trimmed(text);
+  if (!t.empty() && t[0] == '+') t.remove_prefix(1);
   if (t.empty()) return false;
   auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), out);
   return ec == std::errc() && p == t.data() + t.size();
 }
 
-bool parseReal(const std::string& text, double& out) {
-  std::string t = trimmed(text);
-  if (!t.empty() && t[0] == '+') t.erase(0, 1);
+bool parseReal(std::string_view text, double& out) {
+  std::string_view t = trimmed(text);
+  if (!t.empty() && t[0] == '+') t.remove_prefix(1);
   if (t.empty()) return false;
   auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), out);
   return ec == std::errc() && p == t.data() + t.size() && std::isfinite(out);
 }
 
-bool parseHex(const std::string& text, std::uint64_t& out) {
-  std::string t = trimmed(text);
+bool parseHex(std::string_view text, std::uint64_t& out) {
+  std::string_view t = trimmed(text);
   if (t.empty()) {
     out = 0;
     return true;
@@ -175,8 +232,8 @@ bool parseHex(const std::string& text, std::uint64_t& out) {
   return ec == std::errc() && p == t.data() + t.size();
 }
 
-bool parseBinary(const std::string& text, std::vector<unsigned char>& out) {
-  std::string t = trimmed(text);
+bool parseBinary(std::string_view text, std::vector<unsigned char>& out) {
+  std::string_view t = trimmed(text);
   if (t.size() % 2 != 0) return false;
   out.clear();
   for (size_t i = 0; i < t.size(); i += 2) {
@@ -187,26 +244,54 @@ bool parseBinary(const std::string& text, std::vector<unsigned char>& out) {
   return true;
 }
 
-// The lines of a DXF text, each without its line end.
-std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  // A UTF-8 byte order mark is no part of the first group code.
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    size_t len = end - start;
-    if (len > 0 && text[start + len - 1] == '\r') --len;
-    lines.push_back(text.substr(start, len));
-    start = end + 1;
+// The lines of a DXF text in place, each without its line end, one after the other.
+class DxfLines {
+ public:
+  explicit DxfLines(std::string_view text) : text_(text) {
+    // A UTF-8 byte order mark is no part of the first group code.
+    if (text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
   }
-  return lines;
-}
+  bool atEnd() const { return pos_ >= text_.size(); }
+  // The index of the line next() hands out.
+  size_t index() const { return index_; }
+  std::string_view next() {
+    size_t end;
+    std::string_view line = lineAt(pos_, end);
+    pos_ = end;
+    ++index_;
+    return line;
+  }
+  // The line next() would hand out (empty at the end).
+  std::string_view peek() const {
+    size_t end;
+    return atEnd() ? std::string_view() : lineAt(pos_, end);
+  }
+  // Whether every line from here on is blank.
+  bool restBlank() const {
+    for (size_t at = pos_, end; at < text_.size(); at = end)
+      if (!trimmed(lineAt(at, end)).empty()) return false;
+    return true;
+  }
+
+ private:
+  std::string_view lineAt(size_t start, size_t& next) const {
+    // Lines are short: a plain loop finds their end sooner than a call to memchr.
+    size_t end = start;
+    while (end < text_.size() && text_[end] != '\n') ++end;
+    size_t len = end - start;
+    if (len > 0 && text_[start + len - 1] == '\r') --len;
+    next = end + 1;
+    return text_.substr(start, len);
+  }
+
+  std::string_view text_;
+  size_t pos_ = 0;
+  size_t index_ = 0;
+};
 
 std::wstring lineRef(size_t index) { return L"line " + std::to_wstring(index + 1); }
 
-std::wstring shown(const std::string& raw) {
+std::wstring shown(std::string_view raw) {
   std::wstring t = lineText(trimmed(raw));
   for (wchar_t& c : t)
     if (c < 0x20) c = L'?';
@@ -218,8 +303,22 @@ std::wstring shown(const std::string& raw) {
 
 // ---- parsing ---------------------------------------------------------------------------
 
-Acad::ErrorStatus acdbParseDxfGroups(const std::string& text, std::vector<AcDbDxfGroup>& groups,
-                                     std::wstring& error) {
+void acdbAdviseLargeBuffer(void* data, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  // Only whole huge pages inside the buffer can be advised.
+  constexpr std::uintptr_t kHugePage = 2u << 20;
+  auto begin = (reinterpret_cast<std::uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
+  auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kHugePage - 1);
+  if (data != nullptr && end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)bytes;
+#endif
+}
+
+
+Acad::ErrorStatus acdbParseDxfRawGroups(const std::string& text, std::vector<AcDbDxfRawGroup>& groups,
+                                        std::wstring& error) {
   groups.clear();
   if (text.find('\0') != std::string::npos) {
     size_t at = text.find('\0');
@@ -227,86 +326,100 @@ Acad::ErrorStatus acdbParseDxfGroups(const std::string& text, std::vector<AcDbDx
     error = lineRef(line) + L": holds binary data; this is not an ASCII DXF file";
     return Acad::eBadFileFormat;
   }
-  std::vector<std::string> lines = splitLines(text);
-  size_t i = 0;
-  while (i < lines.size()) {
+  // A group takes two lines at least: room for that many up front spares the copies of
+  // a growing vector (only the room the groups use is ever touched).
+  groups.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) / 2 + 1);
+  acdbAdviseLargeBuffer(groups.data(), groups.capacity() * sizeof(AcDbDxfRawGroup));
+  DxfLines lines(text);
+  while (!lines.atEnd()) {
+    const size_t at = lines.index();  // the line of the group code
+    std::string_view codeLine = lines.next();
     // Blank lines after the last group (a trailing line end or two) end the file.
-    if (trimmed(lines[i]).empty()) {
-      bool restBlank = true;
-      for (size_t k = i; k < lines.size() && restBlank; ++k) restBlank = trimmed(lines[k]).empty();
-      if (restBlank) break;
-    }
+    if (trimmed(codeLine).empty() && lines.restBlank()) break;
     std::int64_t code = 0;
-    if (!parseInteger(lines[i], code)) {
-      error = lineRef(i) + L": " + shown(lines[i]) + L" is not a group code";
+    if (!parseInteger(codeLine, code)) {
+      error = lineRef(at) + L": " + shown(codeLine) + L" is not a group code";
       return Acad::eBadFileFormat;
     }
     if (code < 0 || code > kMaxGroupCode) {
-      error = lineRef(i) + L": " + std::to_wstring(code) + L" is not a DXF group code";
+      error = lineRef(at) + L": " + std::to_wstring(code) + L" is not a DXF group code";
       return Acad::eBadFileFormat;
     }
-    if (i + 1 >= lines.size()) {
-      error = lineRef(i) + L": group code " + std::to_wstring(code) + L" has no value (the file ends there)";
+    if (lines.atEnd()) {
+      error = lineRef(at) + L": group code " + std::to_wstring(code) + L" has no value (the file ends there)";
       return Acad::eBadFileFormat;
     }
-    AcDbDxfGroup g;
+    AcDbDxfRawGroup& g = groups.emplace_back();
     g.code = static_cast<int>(code);
-    g.line = static_cast<int>(i + 1);
-    g.kind = acutRbValueKind(g.code);
-    const std::string& raw = lines[i + 1];
+    g.line = static_cast<int>(at + 1);
+    g.kind = groupKind(g.code);
+    std::string_view raw = lines.next();
+    auto keep = [&g](std::string_view value) {
+      g.value = value.data();
+      g.length = static_cast<std::uint32_t>(value.size());
+    };
     auto bad = [&](const wchar_t* what) {
-      error = lineRef(i + 1) + L": " + shown(raw) + L" is not " + what + L" (group code " +
+      error = lineRef(at + 1) + L": " + shown(raw) + L" is not " + what + L" (group code " +
               std::to_wstring(code) + L")";
+      groups.pop_back();
       return Acad::eBadFileFormat;
     };
     switch (g.kind) {
       case RbValueKind::kReal:
-        if (!parseReal(raw, g.real)) return bad(L"a number");
+        if (!parseReal(raw, g.number.real)) return bad(L"a number");
         break;
       case RbValueKind::kShort:
-        if (!parseInteger(raw, g.integer) || g.integer < -32768 || g.integer > 65535)
+        if (!parseInteger(raw, g.number.integer) || g.number.integer < -32768 || g.number.integer > 65535)
           return bad(L"a 16-bit integer");
-        g.integer = static_cast<Adesk::Int16>(static_cast<Adesk::UInt16>(g.integer));
+        g.number.integer = static_cast<Adesk::Int16>(static_cast<Adesk::UInt16>(g.number.integer));
         break;
       case RbValueKind::kLong:
-        if (!parseInteger(raw, g.integer) || g.integer < INT32_MIN || g.integer > UINT32_MAX)
+        if (!parseInteger(raw, g.number.integer) || g.number.integer < INT32_MIN || g.number.integer > UINT32_MAX)
           return bad(L"a 32-bit integer");
-        g.integer = static_cast<Adesk::Int32>(static_cast<Adesk::UInt32>(g.integer));
+        g.number.integer = static_cast<Adesk::Int32>(static_cast<Adesk::UInt32>(g.number.integer));
         break;
       case RbValueKind::kInt64:
-        if (!parseInteger(raw, g.integer)) return bad(L"an integer");
+        if (!parseInteger(raw, g.number.integer)) return bad(L"an integer");
         break;
       case RbValueKind::kName:
       case RbValueKind::kHandle: {
         std::uint64_t h = 0;
         if (!parseHex(raw, h)) return bad(L"a handle");
-        g.integer = static_cast<std::int64_t>(h);
-        g.text = lineText(trimmed(raw));
+        g.number.integer = static_cast<std::int64_t>(h);
+        keep(trimmed(raw));
         break;
       }
-      case RbValueKind::kBinary:
-        if (!parseBinary(raw, g.bytes)) return bad(L"binary data in hex");
+      case RbValueKind::kBinary: {
+        std::vector<unsigned char> bytes;
+        if (!parseBinary(raw, bytes)) return bad(L"binary data in hex");
+        keep(raw);
         break;
+      }
       case RbValueKind::kPoint: {
-        if (!parseReal(raw, g.point.x)) return bad(L"a number");
+        if (!parseReal(raw, g.number.xyz[0])) return bad(L"a number");
         // y follows under code + 10, then z under code + 20 when the point has one.
-        double* rest[2] = {&g.point.y, &g.point.z};
+        double* rest[2] = {&g.number.xyz[1], &g.number.xyz[2]};
         for (int axis = 0; axis < 2; ++axis) {
           std::int64_t want = code + 10 * (axis + 1), next = 0;
-          if (i + 2 >= lines.size() || !parseInteger(lines[i + 2], next) || next != want) {
+          if (lines.atEnd() || !parseInteger(lines.peek(), next) || next != want) {
             if (axis == 1) break;  // a 2D point
-            error = lineRef(i) + L": the point of group code " + std::to_wstring(code) + L" has no y (group code " +
+            error = lineRef(at) + L": the point of group code " + std::to_wstring(code) + L" has no y (group code " +
                     std::to_wstring(want) + L")";
+            groups.pop_back();
             return Acad::eBadDxfSequence;
           }
-          i += 2;
-          if (i + 1 >= lines.size()) {
-            error = lineRef(i) + L": group code " + std::to_wstring(want) + L" has no value (the file ends there)";
+          const size_t wantAt = lines.index();
+          lines.next();
+          if (lines.atEnd()) {
+            error = lineRef(wantAt) + L": group code " + std::to_wstring(want) + L" has no value (the file ends there)";
+            groups.pop_back();
             return Acad::eBadFileFormat;
           }
-          if (!parseReal(lines[i + 1], *rest[axis])) {
-            error = lineRef(i + 1) + L": " + shown(lines[i + 1]) + L" is not a number (group code " +
+          std::string_view value = lines.next();
+          if (!parseReal(value, *rest[axis])) {
+            error = lineRef(wantAt + 1) + L": " + shown(value) + L" is not a number (group code " +
                     std::to_wstring(want) + L")";
+            groups.pop_back();
             return Acad::eBadFileFormat;
           }
         }
@@ -315,13 +428,77 @@ Acad::ErrorStatus acdbParseDxfGroups(const std::string& text, std::vector<AcDbDx
       case RbValueKind::kString:
       case RbValueKind::kNone:
         // Texts keep their blanks: they may be part of the text.
-        g.text = decodeText(lineText(raw));
+        keep(raw);
         break;
     }
-    groups.push_back(std::move(g));
-    i += 2;
   }
   return Acad::eOk;
+}
+
+Acad::ErrorStatus acdbParseDxfGroups(const std::string& text, std::vector<AcDbDxfGroup>& groups,
+                                     std::wstring& error) {
+  groups.clear();
+  std::vector<AcDbDxfRawGroup> raw;
+  Acad::ErrorStatus es = acdbParseDxfRawGroups(text, raw, error);
+  groups.resize(raw.size());
+  for (size_t i = 0; i < raw.size(); ++i) acdbDxfGroupOf(raw[i], groups[i]);
+  return es;
+}
+
+// ---- raw groups ------------------------------------------------------------------------
+
+std::wstring AcDbDxfRawGroup::text() const {
+  std::wstring out;
+  if (kind != RbValueKind::kString && kind != RbValueKind::kNone && kind != RbValueKind::kName &&
+      kind != RbValueKind::kHandle)
+    return out;
+  std::string_view raw(value != nullptr ? value : "", length);
+  assignLineText(raw, out);
+  // Handles are as the file has them; texts may hold escapes.
+  bool isText = kind == RbValueKind::kString || kind == RbValueKind::kNone;
+  if (isText && mayHoldEscape(raw)) out = decodeText(out);
+  return out;
+}
+
+std::int64_t AcDbDxfRawGroup::integer() const {
+  return isIntegerKind(kind) || kind == RbValueKind::kName || kind == RbValueKind::kHandle ? number.integer : 0;
+}
+
+bool AcDbDxfRawGroup::is(int c, const wchar_t* text) const {
+  if (code != c || text == nullptr) return false;
+  std::string_view raw(value != nullptr ? value : "", length);
+  // Plain ASCII without escapes reads as it stands.
+  if (isAscii(raw) && !mayHoldEscape(raw) &&
+      (kind == RbValueKind::kString || kind == RbValueKind::kNone)) {
+    size_t i = 0;
+    for (; i < raw.size(); ++i)
+      if (text[i] != static_cast<wchar_t>(raw[i])) return false;
+    return text[i] == L'\0';
+  }
+  return this->text() == text;
+}
+
+void acdbDxfGroupOf(const AcDbDxfRawGroup& raw, AcDbDxfGroup& g) {
+  g.code = raw.code;
+  g.line = raw.line;
+  g.kind = raw.kind;
+  g.real = raw.real();
+  g.point = raw.point();
+  g.integer = raw.integer();
+  g.bytes.clear();
+  g.text.clear();
+  std::string_view value(raw.value != nullptr ? raw.value : "", raw.length);
+  switch (raw.kind) {
+    case RbValueKind::kString:
+    case RbValueKind::kNone:
+      assignLineText(value, g.text);
+      if (mayHoldEscape(value)) g.text = decodeText(g.text);
+      break;
+    case RbValueKind::kName:
+    case RbValueKind::kHandle: assignLineText(value, g.text); break;
+    case RbValueKind::kBinary: parseBinary(value, g.bytes); break;
+    default: break;
+  }
 }
 
 // ---- writer ----------------------------------------------------------------------------
@@ -336,6 +513,12 @@ void AcDbMemDxfWriter::setPrecision(int digits) {
   precision_ = digits < 1 ? 1 : (digits > 17 ? 17 : digits);
 }
 
+void AcDbMemDxfWriter::reserve(size_t bytes) {
+  if (bytes <= out_.capacity()) return;
+  out_.reserve(bytes);
+  acdbAdviseLargeBuffer(out_.data() + out_.size(), out_.capacity() - out_.size());
+}
+
 Acad::ErrorStatus AcDbMemDxfWriter::readItem(resbuf*) { return Acad::eNotApplicable; }
 
 Acad::ErrorStatus AcDbMemDxfWriter::check(int code, bool ok) {
@@ -344,20 +527,36 @@ Acad::ErrorStatus AcDbMemDxfWriter::check(int code, bool ok) {
   return status_;
 }
 
-Acad::ErrorStatus AcDbMemDxfWriter::put(int code, const std::string& value) {
+void AcDbMemDxfWriter::putCode(int code) {
+  // Right-aligned in three characters, as "%3d" gives it; codes run from 0 to 1071.
+  char buf[8];
+  char* end = buf + sizeof buf;
+  char* p = end;
+  *--p = '\n';
+  unsigned v = static_cast<unsigned>(code);
+  do {
+    *--p = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  while (end - p < 4) *--p = ' ';
+  out_.append(p, end);
+}
+
+Acad::ErrorStatus AcDbMemDxfWriter::put(int code, std::string_view value) {
   if (status_ != Acad::eOk) return status_;
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%3d\n", code);
-  out_ += buf;
+  putCode(code);
   out_ += value;
   out_ += '\n';
   return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbMemDxfWriter::writeString(AcDb::DxfCode code, const ACHAR* value) {
-  RbValueKind k = acutRbValueKind(code);
+  RbValueKind k = groupKind(code);
   if (check(code, k == RbValueKind::kString || k == RbValueKind::kNone) != Acad::eOk) return status_;
-  return put(code, encodeText(value != nullptr ? value : L""));
+  putCode(code);
+  if (value != nullptr) appendEncodedText(value, std::wcslen(value), out_);
+  out_ += '\n';
+  return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbMemDxfWriter::group(int code, int value) {
@@ -373,28 +572,37 @@ Acad::ErrorStatus AcDbMemDxfWriter::writeInt16(AcDb::DxfCode code, Adesk::Int16 
 Acad::ErrorStatus AcDbMemDxfWriter::writeUInt16(AcDb::DxfCode code, Adesk::UInt16 value) { return writeInt32(code, value); }
 
 Acad::ErrorStatus AcDbMemDxfWriter::writeInt32(AcDb::DxfCode code, Adesk::Int32 value) {
-  RbValueKind k = acutRbValueKind(code);
+  RbValueKind k = groupKind(code);
   bool fits = k == RbValueKind::kShort ? (value >= -32768 && value <= 65535) : isIntegerKind(k);
   if (check(code, fits) != Acad::eOk) return status_;
-  return put(code, std::to_string(value));
+  putCode(code);
+  appendInteger(value, out_);
+  out_ += '\n';
+  return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbMemDxfWriter::writeUInt32(AcDb::DxfCode code, Adesk::UInt32 value) {
-  RbValueKind k = acutRbValueKind(code);
+  RbValueKind k = groupKind(code);
   bool fits = k == RbValueKind::kShort ? value <= 65535 : isIntegerKind(k);
   if (check(code, fits) != Acad::eOk) return status_;
-  return put(code, std::to_string(value));
+  putCode(code);
+  appendInteger(value, out_);
+  out_ += '\n';
+  return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbMemDxfWriter::writeDouble(AcDb::DxfCode code, double value, int precision) {
-  RbValueKind k = acutRbValueKind(code);
+  RbValueKind k = groupKind(code);
   if (check(code, k == RbValueKind::kReal || k == RbValueKind::kPoint) != Acad::eOk) return status_;
   if (!std::isfinite(value)) {
     status_ = Acad::eInvalidInput;
     return status_;
   }
   int digits = precision == kDfltPrec ? precision_ : (precision < 1 ? 1 : (precision > 17 ? 17 : precision));
-  return put(code, formatReal(value, digits));
+  putCode(code);
+  appendReal(value, digits, out_);
+  out_ += '\n';
+  return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbMemDxfWriter::writePoint2d(AcDb::DxfCode code, const AcGePoint2d& value, int precision) {
@@ -413,10 +621,15 @@ Acad::ErrorStatus AcDbMemDxfWriter::writeVector3d(AcDb::DxfCode code, const AcGe
 }
 
 Acad::ErrorStatus AcDbMemDxfWriter::writeAcDbHandle(AcDb::DxfCode code, const AcDbHandle& handle) {
-  RbValueKind k = acutRbValueKind(code);
+  RbValueKind k = groupKind(code);
   if (check(code, k == RbValueKind::kString || k == RbValueKind::kName || k == RbValueKind::kHandle) != Acad::eOk)
     return status_;
-  return put(code, handle.isNull() ? std::string("0") : acutWideToUtf8(handle.text()));
+  // Upper-case hexadecimal, "0" for no handle.
+  char buf[24];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, handle.value(), 16);
+  for (char* p = buf; p != end; ++p)
+    if (*p >= 'a') *p = static_cast<char>(*p - 'a' + 'A');
+  return put(code, std::string_view(buf, static_cast<size_t>(end - buf)));
 }
 
 Acad::ErrorStatus AcDbMemDxfWriter::writeObjectId(AcDb::DxfCode code, const AcDbObjectId& id) {
@@ -464,23 +677,29 @@ Acad::ErrorStatus AcDbMemDxfWriter::writeItem(const resbuf& item) {
 // ---- reader ----------------------------------------------------------------------------
 
 AcDbMemDxfReader::AcDbMemDxfReader(std::vector<AcDbDxfGroup> groups, AcDbDatabase* db, AcDb::FilerType type)
-    : groups_(std::move(groups)), db_(db), type_(type) {
-  withoutMarkers_ = true;
-  for (const AcDbDxfGroup& g : groups_)
-    if (g.code == AcDb::kDxfSubclass) withoutMarkers_ = false;
+    : AcDbMemDxfReader(nullptr, 0, db, type) {
+  owned_ = std::move(groups);
+  groups_ = owned_.data();
+  count_ = owned_.size();
+  withoutMarkers_ = std::none_of(groups_, groups_ + count_, [](const AcDbDxfGroup& g) { return g.code == AcDb::kDxfSubclass; });
+}
+
+AcDbMemDxfReader::AcDbMemDxfReader(const AcDbDxfGroup* first, size_t count, AcDbDatabase* db, AcDb::FilerType type)
+    : groups_(first), count_(first != nullptr ? count : 0), db_(db), type_(type) {
+  withoutMarkers_ = std::none_of(groups_, groups_ + count_, [](const AcDbDxfGroup& g) { return g.code == AcDb::kDxfSubclass; });
 }
 
 int AcDbMemDxfReader::currentLine() const {
-  if (groups_.empty()) return 0;
+  if (count_ == 0) return 0;
   size_t i = pos_ > 0 ? pos_ - 1 : 0;
-  if (i >= groups_.size()) i = groups_.size() - 1;
+  if (i >= count_) i = count_ - 1;
   return groups_[i].line;
 }
 
 Acad::ErrorStatus AcDbMemDxfReader::readItem(resbuf* item) {
   if (status_ != Acad::eOk) return status_;
   if (item == nullptr) return Acad::eInvalidInput;
-  if (pos_ >= groups_.size()) {
+  if (pos_ >= count_) {
     lastRead_ = false;
     return Acad::eEndOfObject;
   }
@@ -489,7 +708,7 @@ Acad::ErrorStatus AcDbMemDxfReader::readItem(resbuf* item) {
   item->rbnext = nullptr;
   item->restype = static_cast<short>(g.code);
   std::memset(&item->resval, 0, sizeof item->resval);
-  switch (acutRbValueKind(g.code)) {
+  switch (groupKind(g.code)) {
     case RbValueKind::kReal: item->resval.rreal = g.real; break;
     case RbValueKind::kPoint:
       item->resval.rpoint[0] = g.point.x;
@@ -532,7 +751,7 @@ Acad::ErrorStatus AcDbMemDxfReader::pushBackItem() {
 
 bool AcDbMemDxfReader::atSubclassData(const ACHAR* subClassName) {
   if (subClassName == nullptr) return false;
-  if (pos_ < groups_.size() && groups_[pos_].code == AcDb::kDxfSubclass && groups_[pos_].text == subClassName) {
+  if (pos_ < count_ && groups_[pos_].code == AcDb::kDxfSubclass && groups_[pos_].text == subClassName) {
     ++pos_;
     lastRead_ = false;
     return true;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "arx/db_filer.h"
@@ -23,6 +24,46 @@ struct AcDbDxfGroup {
 
   bool is(int c, const wchar_t* value) const { return code == c && text == value; }
 };
+
+// One group as a whole-file read keeps it: its value checked and, for numbers, already
+// parsed, but texts left as the bytes of their line in the file, which must outlive
+// it. A large file's parse spends most of its time making memory for its groups; this
+// form takes less than half of what AcDbDxfGroup takes. acdbDxfGroupOf makes the full
+// group when an object is read.
+struct AcDbDxfRawGroup {
+  int code = 0;
+  int line = 0;  // line of the group code in its file
+  RbValueKind kind = RbValueKind::kString;
+  std::uint32_t length = 0;     // bytes of the value's line (texts, handles, binary chunks)
+  const char* value = nullptr;  // the value's line (a handle's without its blanks)
+  union Number {
+    double xyz[3];  // first, so that a new group's point is the origin
+    double real;
+    std::int64_t integer;
+  } number{};
+
+  // The value as AcDbDxfGroup holds it: 0, empty or the origin where the kind differs.
+  std::wstring text() const;
+  double real() const { return kind == RbValueKind::kReal ? number.real : 0.0; }
+  std::int64_t integer() const;
+  AcGePoint3d point() const {
+    return kind == RbValueKind::kPoint ? AcGePoint3d(number.xyz[0], number.xyz[1], number.xyz[2]) : AcGePoint3d();
+  }
+  bool is(int c, const wchar_t* text) const;
+};
+
+// The full group of a raw one, into g (whose storage is reused).
+void acdbDxfGroupOf(const AcDbDxfRawGroup& raw, AcDbDxfGroup& g);
+
+// Asks the system to back a large buffer, not yet written, with huge pages where it
+// can: reading a large file spends more time in the faults of fresh memory than in
+// parsing, and a huge page takes one fault for 512 small ones. A hint only.
+void acdbAdviseLargeBuffer(void* data, size_t bytes);
+
+// Parses DXF text into raw groups that point into text; what acdbParseDxfGroups
+// checks and answers, it checks and answers.
+Acad::ErrorStatus acdbParseDxfRawGroups(const std::string& text, std::vector<AcDbDxfRawGroup>& groups,
+                                        std::wstring& error);
 
 // Parses DXF text (lines ending in LF or CRLF, blanks around each line ignored) into
 // groups. Text is UTF-8, or single-byte where a line is not valid UTF-8; \U+XXXX
@@ -44,6 +85,8 @@ class AcDbMemDxfWriter : public AcDbDxfFiler {
 
   const std::string& text() const { return out_; }
   std::string takeText() { return std::move(out_); }
+  // Makes room for about bytes of text up front (a large file's text then never moves).
+  void reserve(size_t bytes);
   // Appends text written by another writer (a section made before its header).
   void appendText(const std::string& text) { out_ += text; }
 
@@ -87,7 +130,8 @@ class AcDbMemDxfWriter : public AcDbDxfFiler {
   Acad::ErrorStatus groupHandle(int code, const AcDbHandle& h) { return writeAcDbHandle(static_cast<AcDb::DxfCode>(code), h); }
 
  private:
-  Acad::ErrorStatus put(int code, const std::string& value);
+  Acad::ErrorStatus put(int code, std::string_view value);
+  void putCode(int code);
   // Checks a code against the kind of value about to be written under it.
   Acad::ErrorStatus check(int code, bool ok);
 
@@ -107,6 +151,10 @@ class AcDbMemDxfWriter : public AcDbDxfFiler {
 class AcDbMemDxfReader : public AcDbDxfFiler {
  public:
   AcDbMemDxfReader(std::vector<AcDbDxfGroup> groups, AcDbDatabase* db, AcDb::FilerType type = AcDb::kFileFiler);
+  // Reads count groups from first without copying them; they must outlive the reader.
+  AcDbMemDxfReader(const AcDbDxfGroup* first, size_t count, AcDbDatabase* db, AcDb::FilerType type = AcDb::kFileFiler);
+  AcDbMemDxfReader(const AcDbMemDxfReader&) = delete;
+  AcDbMemDxfReader& operator=(const AcDbMemDxfReader&) = delete;
 
   // Translates the handles of references instead of the database (a file reader whose
   // objects could not all keep their handles); answers a null id for an unknown one.
@@ -129,8 +177,8 @@ class AcDbMemDxfReader : public AcDbDxfFiler {
   Acad::ErrorStatus readItem(resbuf* item) override;
   Acad::ErrorStatus pushBackItem() override;
   bool atSubclassData(const ACHAR* subClassName) override;
-  bool atEOF() override { return pos_ >= groups_.size(); }
-  bool atEndOfObject() override { return pos_ >= groups_.size(); }
+  bool atEOF() override { return pos_ >= count_; }
+  bool atEndOfObject() override { return pos_ >= count_; }
 
   // A reader writes nothing.
   Acad::ErrorStatus writeItem(const resbuf&) override { return Acad::eNotApplicable; }
@@ -149,7 +197,9 @@ class AcDbMemDxfReader : public AcDbDxfFiler {
   Acad::ErrorStatus writeAcDbHandle(AcDb::DxfCode, const AcDbHandle&) override { return Acad::eNotApplicable; }
 
  private:
-  std::vector<AcDbDxfGroup> groups_;
+  std::vector<AcDbDxfGroup> owned_;  // the groups, when the reader was given them to keep
+  const AcDbDxfGroup* groups_;
+  size_t count_;
   size_t pos_ = 0;
   bool lastRead_ = false;  // pushBackItem may step back over the group last read
   bool withoutMarkers_;

@@ -4,11 +4,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "arx/aced_print.h"
 #include "arx/db_entities.h"
@@ -18,34 +22,36 @@
 
 namespace {
 
-// One object of the file: its 0 group and everything up to the next 0 group.
+// One object of the file: its 0 group and everything up to the next 0 group, where
+// the parsed file holds them.
 struct DxfObj {
-  std::vector<AcDbDxfGroup> groups;
-  const std::wstring& type() const { return groups.front().text; }
+  std::span<const AcDbDxfRawGroup> groups;
+  const std::wstring* typeName = nullptr;  // the 0 group's text, decoded once for each type
+  const std::wstring& type() const { return *typeName; }
   int line() const { return groups.front().line; }
-  const AcDbDxfGroup* find(int code) const {
-    for (const AcDbDxfGroup& g : groups)
+  const AcDbDxfRawGroup* find(int code) const {
+    for (const AcDbDxfRawGroup& g : groups)
       if (g.code == code) return &g;
     return nullptr;
   }
   std::wstring text(int code, const std::wstring& fallback = L"") const {
-    const AcDbDxfGroup* g = find(code);
-    return g != nullptr ? g->text : fallback;
+    const AcDbDxfRawGroup* g = find(code);
+    return g != nullptr ? g->text() : fallback;
   }
   std::int64_t integer(int code, std::int64_t fallback = 0) const {
-    const AcDbDxfGroup* g = find(code);
-    return g != nullptr ? g->integer : fallback;
+    const AcDbDxfRawGroup* g = find(code);
+    return g != nullptr ? g->integer() : fallback;
   }
   double real(int code, double fallback = 0.0) const {
-    const AcDbDxfGroup* g = find(code);
-    return g != nullptr ? g->real : fallback;
+    const AcDbDxfRawGroup* g = find(code);
+    return g != nullptr ? g->real() : fallback;
   }
 };
 
 struct DxfSection {
   std::wstring name;
   int line = 0;
-  std::vector<AcDbDxfGroup> loose;  // groups before the first 0 group (the header's variables)
+  std::span<const AcDbDxfRawGroup> loose;  // groups before the first 0 group (the header's variables)
   std::vector<DxfObj> objects;
 };
 
@@ -96,10 +102,9 @@ class DxfIn {
       error = L"binary DXF is not read; write the drawing as ASCII DXF";
       return Acad::eBadFileFormat;
     }
-    std::vector<AcDbDxfGroup> groups;
-    Acad::ErrorStatus es = acdbParseDxfGroups(text, groups, error);
+    Acad::ErrorStatus es = acdbParseDxfRawGroups(text, groups_, error);
     if (es != Acad::eOk) return es;
-    if (!splitSections(groups) || !collect() || !build()) {
+    if (!splitSections(groups_) || !collect() || !build()) {
       error = error_;
       return status_;
     }
@@ -115,34 +120,33 @@ class DxfIn {
 
   // ---- structure -----------------------------------------------------------------------
 
-  bool splitSections(std::vector<AcDbDxfGroup>& groups) {
+  bool splitSections(const std::vector<AcDbDxfRawGroup>& groups) {
     size_t i = 0;
     while (i < groups.size()) {
-      const AcDbDxfGroup& g = groups[i];
+      const AcDbDxfRawGroup& g = groups[i];
       if (g.is(0, L"EOF")) return true;
       if (!g.is(0, L"SECTION"))
         return fail(Acad::eBadDxfSequence, g.line, L"expected 0 SECTION or 0 EOF, found group " +
-                                                       std::to_wstring(g.code) + L" \"" + g.text + L"\"");
+                                                       std::to_wstring(g.code) + L" \"" + g.text() + L"\"");
       if (i + 1 >= groups.size() || groups[i + 1].code != 2)
         return fail(Acad::eBadDxfSequence, g.line, L"a SECTION without its name (group 2)");
       DxfSection section;
-      section.name = groups[i + 1].text;
+      section.name = groups[i + 1].text();
       section.line = g.line;
       i += 2;
       for (;;) {
         if (i >= groups.size())
           return fail(Acad::eBadDxfSequence, section.line,
                       L"section " + section.name + L" has no ENDSEC (the file ends inside it)");
-        AcDbDxfGroup& s = groups[i];
-        if (s.is(0, L"ENDSEC")) break;
-        if (s.is(0, L"SECTION") || s.is(0, L"EOF"))
+        const AcDbDxfRawGroup& s = groups[i];
+        if (s.code == 0 && s.is(0, L"ENDSEC")) break;
+        if (s.code == 0 && (s.is(0, L"SECTION") || s.is(0, L"EOF")))
           return fail(Acad::eBadDxfSequence, s.line, L"section " + section.name + L" has no ENDSEC");
-        if (s.code == 0)
-          section.objects.push_back({{std::move(s)}});
-        else if (section.objects.empty())
-          section.loose.push_back(std::move(s));
-        else
-          section.objects.back().groups.push_back(std::move(s));
+        // An object's groups follow each other, so each part grows by the next group.
+        if (s.code == 0) section.objects.emplace_back().typeName = &typeName(s);
+        std::span<const AcDbDxfRawGroup>& part =
+            s.code == 0 ? section.objects.back().groups : section.objects.empty() ? section.loose : section.objects.back().groups;
+        part = part.empty() ? std::span<const AcDbDxfRawGroup>(&s, 1) : std::span<const AcDbDxfRawGroup>(part.data(), part.size() + 1);
         ++i;
       }
       sections_.push_back(std::move(section));
@@ -150,6 +154,14 @@ class DxfIn {
     }
     return fail(Acad::eBadDxfSequence, groups.empty() ? 0 : groups.back().line,
                 L"the file ends without 0 EOF (it is cut short)");
+  }
+
+  // A file holds many objects of few types: each type's name is made once and shared.
+  const std::wstring& typeName(const AcDbDxfRawGroup& g) {
+    std::string_view raw(g.value, g.length);
+    for (const auto& [bytes, name] : typeNames_)
+      if (bytes == raw) return name;
+    return typeNames_.emplace_back(std::string(raw), g.text()).second;
   }
 
   const DxfSection* section(const wchar_t* name) const {
@@ -161,14 +173,35 @@ class DxfIn {
   // The handle an object gives itself (5, or 105 for a dimension style).
   bool objectHandle(const DxfObj& obj, AcDbHandle& handle) {
     handle = AcDbHandle();
-    const AcDbDxfGroup* g = obj.find(5);
+    const AcDbDxfRawGroup* g = obj.find(5);
     if (g == nullptr) g = obj.find(105);
     if (g == nullptr) return true;
-    handle = handleFromText(g->text);
-    if (handle.isNull() && g->text.find_first_not_of(L" \t0") != std::wstring::npos)
-      return fail(Acad::eBadFileFormat, g->line + 1, L"\"" + g->text + L"\" is not a handle");
+    if (plainHandle(*g, handle)) return keepHandle(handle);
+    const std::wstring text = g->text();
+    handle = handleFromText(text);
+    if (handle.isNull() && text.find_first_not_of(L" \t0") != std::wstring::npos)
+      return fail(Acad::eBadFileFormat, g->line + 1, L"\"" + text + L"\" is not a handle");
+    return keepHandle(handle);
+  }
+
+  bool keepHandle(AcDbHandle& handle) {
     if (!handle.isNull() && !seen_.insert(handle.value()).second) handle = AcDbHandle();  // given twice: a new one
     if (maxHandle_ < handle) maxHandle_ = handle;
+    return true;
+  }
+
+  // A handle of hexadecimal digits alone (as every writer writes it), read from the
+  // file's bytes; anything else goes the way of a text.
+  static bool plainHandle(const AcDbDxfRawGroup& g, AcDbHandle& handle) {
+    if (g.value == nullptr || g.length == 0 || g.length > 16) return false;
+    std::uint64_t v = 0;
+    for (std::uint32_t i = 0; i < g.length; ++i) {
+      char c = g.value[i];
+      int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+      if (d < 0) return false;
+      v = (v << 4) | static_cast<std::uint64_t>(d);
+    }
+    handle = AcDbHandle(v);
     return true;
   }
 
@@ -185,14 +218,15 @@ class DxfIn {
   }
 
   void readHeader(const DxfSection& header) {
-    const std::vector<AcDbDxfGroup>& g = header.loose;
+    std::span<const AcDbDxfRawGroup> g = header.loose;
     for (size_t i = 0; i + 1 < g.size(); ++i) {
       if (g[i].code != 9) continue;
-      const AcDbDxfGroup& v = g[i + 1];
-      if (g[i].text == L"$HANDSEED") fileSeed_ = handleFromText(v.text);
-      if (g[i].text == L"$CLAYER") clayer_ = v.text;
-      if (g[i].text == L"$CELTYPE") celtype_ = v.text;
-      if (g[i].text == L"$TEXTSTYLE") textstyle_ = v.text;
+      const std::wstring name = g[i].text();
+      const AcDbDxfRawGroup& v = g[i + 1];
+      if (name == L"$HANDSEED") fileSeed_ = handleFromText(v.text());
+      if (name == L"$CLAYER") clayer_ = v.text();
+      if (name == L"$CELTYPE") celtype_ = v.text();
+      if (name == L"$TEXTSTYLE") textstyle_ = v.text();
     }
   }
 
@@ -272,7 +306,7 @@ class DxfIn {
         }
       }
       if (type == L"SEQEND" || type == L"ATTRIB" || type == L"VERTEX") continue;  // parts of skipped entities
-      fe.cls = entityClass(type);
+      fe.cls = cachedEntityClass(type);
       if (fe.cls == nullptr) {
         ++summary_.skippedEntities[type];
         continue;
@@ -294,6 +328,15 @@ class DxfIn {
     return cls;
   }
 
+  // Files hold few entity types and many entities: each type's class is looked up once.
+  AcRxClass* cachedEntityClass(const std::wstring& type) {
+    for (const auto& [name, cls] : classes_)
+      if (name == type) return cls;
+    AcRxClass* cls = entityClass(type);
+    classes_.emplace_back(type, cls);
+    return cls;
+  }
+
   // Plot style names hang in the ACAD_PLOTSTYLENAME dictionary; layers point at them.
   void readPlotStyleNames(const DxfSection& objects) {
     if (objects.objects.empty()) return;
@@ -309,10 +352,10 @@ class DxfIn {
   }
 
   static void forEachEntry(const DxfObj& dict, const std::function<void(const std::wstring&, std::uint64_t)>& fn) {
-    const std::vector<AcDbDxfGroup>& g = dict.groups;
+    std::span<const AcDbDxfRawGroup> g = dict.groups;
     for (size_t i = 0; i + 1 < g.size(); ++i)
       if (g[i].code == 3 && (g[i + 1].code == 350 || g[i + 1].code == 360))
-        fn(g[i].text, static_cast<std::uint64_t>(g[i + 1].integer));
+        fn(g[i].text(), static_cast<std::uint64_t>(g[i + 1].integer()));
   }
 
   // ---- building ------------------------------------------------------------------------
@@ -396,6 +439,7 @@ class DxfIn {
       FileEntity* entity;
     };
     std::vector<Item> items;
+    ids_.reserve(records_.size() + entities_.size());
     for (FileRecord& r : records_)
       items.push_back({r.handle.isNull() ? UINT64_MAX : r.handle.value(), items.size(), &r, nullptr});
     for (FileEntity& e : entities_)
@@ -466,16 +510,16 @@ class DxfIn {
     if (color.setColorIndex(static_cast<Adesk::UInt16>(std::abs(index) >= 1 && std::abs(index) <= 255 ? std::abs(index) : 7)) !=
         Acad::eOk)
       color.setColorIndex(7);
-    if (const AcDbDxfGroup* rgb = obj.find(420))
-      color.setRGB((rgb->integer >> 16) & 0xFF, (rgb->integer >> 8) & 0xFF, rgb->integer & 0xFF);
+    if (const AcDbDxfRawGroup* rgb = obj.find(420))
+      color.setRGB((rgb->integer() >> 16) & 0xFF, (rgb->integer() >> 8) & 0xFF, rgb->integer() & 0xFF);
     layer->setColor(color);
     layer->setIsOff(index < 0);
     layer->setIsFrozen((flags & 1) != 0);
     layer->setIsLocked((flags & 4) != 0);
     layer->setIsPlottable(obj.integer(290, 1) != 0);
-    if (const AcDbDxfGroup* lw = obj.find(370)) layer->setLineWeight(static_cast<AcDb::LineWeight>(lw->integer));
-    if (const AcDbDxfGroup* ps = obj.find(390)) {
-      auto it = plotStyleNames_.find(static_cast<std::uint64_t>(ps->integer));
+    if (const AcDbDxfRawGroup* lw = obj.find(370)) layer->setLineWeight(static_cast<AcDb::LineWeight>(lw->integer()));
+    if (const AcDbDxfRawGroup* ps = obj.find(390)) {
+      auto it = plotStyleNames_.find(static_cast<std::uint64_t>(ps->integer()));
       if (it != plotStyleNames_.end()) layer->setPlotStyleName(it->second.c_str());
     }
     return layer;
@@ -485,8 +529,8 @@ class DxfIn {
     auto* lt = new AcDbLinetypeTableRecord();
     lt->setComments(obj.text(3).c_str());
     std::vector<double> dashes;
-    for (const AcDbDxfGroup& g : obj.groups)
-      if (g.code == 49) dashes.push_back(g.real);
+    for (const AcDbDxfRawGroup& g : obj.groups)
+      if (g.code == 49) dashes.push_back(g.real());
     lt->setNumDashes(static_cast<int>(dashes.size()));
     for (size_t i = 0; i < dashes.size(); ++i) lt->setDashLengthAt(static_cast<int>(i), dashes[i]);
     return lt;
@@ -504,8 +548,11 @@ class DxfIn {
 
   // Model or paper space, made on first need when the file has no record of it.
   AcDbObjectId space(bool paper) {
+    AcDbObjectId& known = paper ? paperSpace_ : modelSpace_;
+    if (!known.isNull()) return known;
     AcDbObjectId id = findRecord<AcDbBlockTable>(db_.blockTableId(), paper ? ACDB_PAPER_SPACE : ACDB_MODEL_SPACE);
     if (id.isNull()) id = addRecord(db_.blockTableId(), new AcDbBlockTableRecord(), paper ? ACDB_PAPER_SPACE : ACDB_MODEL_SPACE);
+    known = id;
     return id;
   }
 
@@ -572,9 +619,15 @@ class DxfIn {
   // Layers that entities name but the file's table leaves out (files of simple tools
   // have no tables at all), made as AutoCAD makes them: white and continuous.
   bool createMissingLayers() {
+    // Each name is looked up once: the many entities of a file share few layers (the
+    // same bytes in the file are the same name).
+    std::unordered_set<std::string_view> checked;
     for (const FileEntity& fe : entities_) {
-      std::wstring name = fe.obj->text(8);
-      if (name.empty() || !findRecord<AcDbLayerTable>(db_.layerTableId(), name).isNull()) continue;
+      const AcDbDxfRawGroup* g = fe.obj->find(8);
+      if (g == nullptr || !checked.insert(std::string_view(g->value, g->length)).second) continue;
+      std::wstring name = g->text();
+      if (name.empty()) continue;
+      if (!findRecord<AcDbLayerTable>(db_.layerTableId(), name).isNull()) continue;
       auto* layer = new AcDbLayerTableRecord();
       layer->setLinetypeObjectId(db_.continuousLinetype());
       addRecord(db_.layerTableId(), layer, name);
@@ -599,9 +652,14 @@ class DxfIn {
 
   // A reader over some groups of an object, its references translated to this
   // database's ids.
-  std::unique_ptr<AcDbMemDxfReader> reader(std::vector<AcDbDxfGroup> groups) {
-    auto r = std::make_unique<AcDbMemDxfReader>(std::move(groups), &db_);
-    r->setHandleResolver([this](std::uint64_t h) {
+  // The groups are made in scratch, whose storage one object's read after another
+  // reuses; the reader does not copy them.
+  AcDbMemDxfReader& reader(std::span<const AcDbDxfRawGroup> groups, std::vector<AcDbDxfGroup>& scratch,
+                           std::optional<AcDbMemDxfReader>& made) {
+    scratch.resize(groups.size());
+    for (size_t i = 0; i < groups.size(); ++i) acdbDxfGroupOf(groups[i], scratch[i]);
+    AcDbMemDxfReader& r = made.emplace(scratch.data(), scratch.size(), &db_);
+    r.setHandleResolver([this](std::uint64_t h) {
       auto it = ids_.find(h);
       return it == ids_.end() ? AcDbObjectId() : it->second;
     });
@@ -610,15 +668,15 @@ class DxfIn {
 
   // The groups an entity files itself: after its handle, reactors and owner, before its
   // extended data.
-  static std::vector<AcDbDxfGroup> ownGroups(const DxfObj& obj) {
-    const std::vector<AcDbDxfGroup>& g = obj.groups;
+  static std::span<const AcDbDxfRawGroup> ownGroups(const DxfObj& obj) {
+    std::span<const AcDbDxfRawGroup> g = obj.groups;
     size_t i = 1;
     while (i < g.size()) {
       int code = g[i].code;
       if (code == 5 || code == 105 || code == 330) {
         ++i;
-      } else if (code == 102 && !g[i].text.empty() && g[i].text[0] == L'{') {
-        while (i < g.size() && !(g[i].code == 102 && g[i].text == L"}")) ++i;
+      } else if (code == 102 && !g[i].text().empty() && g[i].text()[0] == L'{') {
+        while (i < g.size() && !g[i].is(102, L"}")) ++i;
         ++i;
       } else {
         break;
@@ -627,7 +685,7 @@ class DxfIn {
     i = std::min(i, g.size());
     size_t end = i;
     while (end < g.size() && g[end].code != AcDb::kDxfRegAppName) ++end;
-    return std::vector<AcDbDxfGroup>(g.begin() + static_cast<long>(i), g.begin() + static_cast<long>(end));
+    return g.subspan(i, end - i);
   }
 
   bool readEntities() {
@@ -660,9 +718,10 @@ class DxfIn {
     const std::wstring& type = fe.obj->type();
     if (type == L"LWPOLYLINE") return readLightPolyline(*fe.obj, static_cast<AcDb2dPolyline*>(ent));
     if (type == L"TEXT") return readText(*fe.obj, static_cast<AcDbMText*>(ent));
-    auto filer = reader(ownGroups(*fe.obj));
-    Acad::ErrorStatus es = ent->dxfInFields(filer.get());
-    if (es == Acad::eOk) es = filer->filerStatus();
+    std::optional<AcDbMemDxfReader> made;
+    AcDbMemDxfReader& filer = reader(ownGroups(*fe.obj), scratch_, made);
+    Acad::ErrorStatus es = ent->dxfInFields(&filer);
+    if (es == Acad::eOk) es = filer.filerStatus();
     if (es == Acad::eOk && !fe.vertices.empty()) {
       if (auto* pl = AcDb2dPolyline::cast(ent)) es = readVertices(fe, pl);
     }
@@ -674,9 +733,9 @@ class DxfIn {
   Acad::ErrorStatus readVertices(const FileEntity& fe, AcDb2dPolyline* pl) {
     for (const DxfObj* v : fe.vertices) {
       if ((v->integer(70) & (1 | 8)) != 0) continue;
-      const AcDbDxfGroup* p = v->find(10);
+      const AcDbDxfRawGroup* p = v->find(10);
       if (p == nullptr) continue;
-      Acad::ErrorStatus es = pl->appendVertex(AcGePoint3d(p->point.x, p->point.y, pl->elevation()));
+      Acad::ErrorStatus es = pl->appendVertex(AcGePoint3d(p->point().x, p->point().y, pl->elevation()));
       if (es != Acad::eOk) return es;
     }
     return Acad::eOk;
@@ -684,11 +743,11 @@ class DxfIn {
 
   // The layer, linetype and colour groups of an entity the host builds itself.
   Acad::ErrorStatus readCommonGroups(const DxfObj& obj, AcDbEntity* ent) {
-    std::vector<AcDbDxfGroup> common;
-    for (const AcDbDxfGroup& g : ownGroups(obj))
+    std::vector<AcDbDxfRawGroup> common;
+    for (const AcDbDxfRawGroup& g : ownGroups(obj))
       if (isCommonEntityCode(g.code)) common.push_back(g);
-    auto filer = reader(std::move(common));
-    return ent->AcDbEntity::dxfInFields(filer.get());
+    std::optional<AcDbMemDxfReader> made;
+    return ent->AcDbEntity::dxfInFields(&reader(common, scratch_, made));
   }
 
   // A light polyline as a 2D polyline: its bulges are not kept (each segment is read
@@ -698,8 +757,8 @@ class DxfIn {
     if (es != Acad::eOk) return es;
     double elevation = obj.real(38);
     pl->setElevation(elevation);
-    for (const AcDbDxfGroup& g : obj.groups)
-      if (g.code == 10 && (es = pl->appendVertex(AcGePoint3d(g.point.x, g.point.y, elevation))) != Acad::eOk) return es;
+    for (const AcDbDxfRawGroup& g : obj.groups)
+      if (g.code == 10 && (es = pl->appendVertex(AcGePoint3d(g.point().x, g.point().y, elevation))) != Acad::eOk) return es;
     if ((obj.integer(70) & 1) != 0) pl->makeClosed();
     return Acad::eOk;
   }
@@ -710,10 +769,10 @@ class DxfIn {
     Acad::ErrorStatus es = readCommonGroups(obj, text);
     if (es != Acad::eOk) return es;
     auto h = obj.integer(72), v = obj.integer(73);
-    const AcDbDxfGroup* first = obj.find(10);
-    const AcDbDxfGroup* second = obj.find(11);
+    const AcDbDxfRawGroup* first = obj.find(10);
+    const AcDbDxfRawGroup* second = obj.find(11);
     bool justified = (h != 0 || v != 0) && h != 3 && h != 5 && second != nullptr;
-    AcGePoint3d at = justified ? second->point : (first ? first->point : AcGePoint3d());
+    AcGePoint3d at = justified ? second->point() : (first ? first->point() : AcGePoint3d());
     int row = !justified ? 2 : (v == 3 ? 0 : (v == 2 || h == 4) ? 1 : 2);
     int col = !justified ? 0 : (h == 1 || h == 4) ? 1 : (h == 2 ? 2 : 0);
     text->setLocation(at);
@@ -729,24 +788,25 @@ class DxfIn {
 
   // Extended data: the groups from the first 1001 on, applications registered as needed.
   bool readXData(const AcDbObjectId& id, const DxfObj& obj) {
-    const std::vector<AcDbDxfGroup>& g = obj.groups;
+    std::span<const AcDbDxfRawGroup> g = obj.groups;
     size_t i = 0;
     while (i < g.size() && g[i].code != AcDb::kDxfRegAppName) ++i;
     if (i >= g.size()) return true;
     resbuf* head = nullptr;
     resbuf** tail = &head;
-    std::vector<AcDbDxfGroup> items(g.begin() + static_cast<long>(i), g.end());
-    for (const AcDbDxfGroup& x : items) {
+    std::span<const AcDbDxfRawGroup> items = g.subspan(i);
+    for (const AcDbDxfRawGroup& x : items) {
       if (x.code < 1000) {
         acutRelRb(head);
         return fail(Acad::eBadDxfSequence, x.line, L"group " + std::to_wstring(x.code) + L" inside extended data");
       }
-      if (x.code == AcDb::kDxfRegAppName) registerApp(x.text);
+      if (x.code == AcDb::kDxfRegAppName) registerApp(x.text());
     }
-    auto filer = reader(std::move(items));
+    std::optional<AcDbMemDxfReader> made;
+    AcDbMemDxfReader& filer = reader(items, scratch_, made);
     for (;;) {
       resbuf* rb = acutNewRb(0);
-      if (filer->readItem(rb) != Acad::eOk) {
+      if (filer.readItem(rb) != Acad::eOk) {
         acutRelRb(rb);
         break;
       }
@@ -786,16 +846,21 @@ class DxfIn {
   Acad::ErrorStatus status_ = Acad::eOk;
   std::wstring error_;
 
+  std::vector<AcDbDxfRawGroup> groups_;  // the whole file; sections and objects point into it
+  std::vector<AcDbDxfGroup> scratch_;     // the groups of the object being read
   std::vector<DxfSection> sections_;
+  std::vector<std::pair<std::wstring, AcRxClass*>> classes_;  // by entity type
+  std::deque<std::pair<std::string, std::wstring>> typeNames_;  // as in the file, as read
+  AcDbObjectId modelSpace_, paperSpace_;
   std::map<std::wstring, AcDbHandle> tableHandles_;
   std::vector<FileRecord> records_;
   std::vector<FileEntity> entities_;
   std::map<std::uint64_t, std::wstring> plotStyleNames_;
-  std::set<std::uint64_t> seen_;
+  std::unordered_set<std::uint64_t> seen_;
   AcDbHandle maxHandle_;
   AcDbHandle fileSeed_;
   std::wstring clayer_, celtype_, textstyle_;
-  std::map<std::uint64_t, AcDbObjectId> ids_;  // handle in the file -> object read from it
+  std::unordered_map<std::uint64_t, AcDbObjectId> ids_;  // handle in the file -> object read from it
 };
 
 }  // namespace
