@@ -27,7 +27,8 @@ ROWS = [
     ("LISP setPipeInfo calls/s", "BM_LispSetPipeInfo", "rate", None, 100_000.0),
     ("LISP setPipeBreaks, 20 breaks", "BM_LispSetPipeBreaks", "floor", "bench:BM_LispWalkSetPipeBreaks", None),
     ("LISP pipe-elbowList", "BM_LispElbowList", "floor", "bench:BM_LispWalkElbowList", None),
-    ("memory per pipe (bytes)", "BM_PlanMemory", "counter", "bytes/pipe", 2048.0),
+    ("memory per pipe, built (bytes)", "BM_PlanMemory/0", "counter", "bytes/pipe", 2048.0),
+    ("memory per pipe, opened (bytes)", "BM_PlanMemory/1", "counter", "bytes/pipe", 2048.0),
     ("filer: 1000 lines", "BM_FileOutLines", "floor", "bench:BM_MemcpyFloor", None),
     ("project: find by key", "BM_Project_FindByKey_Record", "floor", "bench:BM_Project_FindByKey_Sqlite", None),
     ("project: update 3 columns", "BM_Project_UpdateThreeColumns_Record", "floor",
@@ -50,6 +51,17 @@ def load_benchmarks(path):
             plain[name] = b
     plain.update(medians)
     return plain
+
+
+def find(benchmarks, name):
+    """The benchmark of that name, or of that name with its fixed settings after it
+    (BM_PlanMemory/1 stands for BM_PlanMemory/1/iterations:1)."""
+    if name in benchmarks:
+        return benchmarks[name]
+    for key, result in benchmarks.items():
+        if key.startswith(name + "/"):
+            return result
+    return None
 
 
 def rate(result, partner=None):
@@ -81,7 +93,7 @@ def megabytes(result):
 def summarise(benchmarks, peer):
     lines = []
     for label, name, kind, source, target in ROWS:
-        result = benchmarks.get(name)
+        result = find(benchmarks, name)
         if result is None:
             lines.append((label, "not run", "", "", ""))
             continue
@@ -97,7 +109,7 @@ def summarise(benchmarks, peer):
             continue
         origin, key = source.split(":", 1)
         if origin == "bench":
-            partner = benchmarks.get(key)
+            partner = find(benchmarks, key)
             partner_name, theirs = key, rate(partner, result)
             ours = rate(result, partner)
             if "items_per_second" not in partner or "items_per_second" not in result:
