@@ -104,12 +104,18 @@ def summarise(benchmarks, peer):
             lines.append((label, f"{value:.0f}", "", "", f"<= {target:.0f} {verdict}"))
             continue
         if kind == "rate":
+            if ours is None:
+                lines.append((label, "no rate", "", "", ""))
+                continue
             verdict = "met" if ours >= target else "MISSED"
             lines.append((label, human(ours), "", "", f">= {human(target)} {verdict}"))
             continue
         origin, key = source.split(":", 1)
         if origin == "bench":
             partner = find(benchmarks, key)
+            if partner is None:
+                lines.append((label, human(rate(result)) + megabytes(result), key, "not run", ""))
+                continue
             partner_name, theirs = key, rate(partner, result)
             ours = rate(result, partner)
             if "items_per_second" not in partner or "items_per_second" not in result:

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 
 #include "arx/aced_print.h"
 #include "arx/dxf_filer_mem.h"
@@ -29,15 +30,19 @@ Acad::ErrorStatus acdbDxfIn(AcDbDatabase& db, const ACHAR* fileName, AcDbDxfInSu
   std::string text;
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
-  in.seekg(0, std::ios::beg);
   if (size > 0) {
+    in.seekg(0, std::ios::beg);
     text.reserve(static_cast<size_t>(size));
     acdbAdviseLargeBuffer(text.data(), text.capacity());
     text.resize(static_cast<size_t>(size));
     in.read(text.data(), size);
     text.resize(static_cast<size_t>(in.gcount()));
+  } else if (size < 0) {
+    // A pipe or another file that cannot seek: read it as it comes.
+    in.clear();
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  if (in.bad() || size < 0) {
+  if (in.bad()) {
     db.setLastFileError(quoted(fileName) + L": the file cannot be read");
     return Acad::eFileAccessErr;
   }

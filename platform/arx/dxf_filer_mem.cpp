@@ -327,8 +327,10 @@ Acad::ErrorStatus acdbParseDxfRawGroups(const std::string& text, std::vector<AcD
     return Acad::eBadFileFormat;
   }
   // A group takes two lines at least: room for that many up front spares the copies of
-  // a growing vector (only the room the groups use is ever touched).
-  groups.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) / 2 + 1);
+  // a growing vector (only the room the groups use is ever touched). A real group takes
+  // more than eight bytes of text, which bounds the room a file of blank lines asks for.
+  const size_t lineCount = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+  groups.reserve(std::min(lineCount / 2 + 1, text.size() / 8 + 1024));
   acdbAdviseLargeBuffer(groups.data(), groups.capacity() * sizeof(AcDbDxfRawGroup));
   DxfLines lines(text);
   while (!lines.atEnd()) {

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -157,11 +156,12 @@ class DxfIn {
   }
 
   // A file holds many objects of few types: each type's name is made once and shared.
+  // Hashed, so that a damaged file naming every object differently stays linear.
   const std::wstring& typeName(const AcDbDxfRawGroup& g) {
-    std::string_view raw(g.value, g.length);
-    for (const auto& [bytes, name] : typeNames_)
-      if (bytes == raw) return name;
-    return typeNames_.emplace_back(std::string(raw), g.text()).second;
+    std::string raw(g.value, g.length);
+    auto found = typeNames_.find(raw);
+    if (found != typeNames_.end()) return found->second;
+    return typeNames_.emplace(std::move(raw), g.text()).first->second;
   }
 
   const DxfSection* section(const wchar_t* name) const {
@@ -330,11 +330,9 @@ class DxfIn {
 
   // Files hold few entity types and many entities: each type's class is looked up once.
   AcRxClass* cachedEntityClass(const std::wstring& type) {
-    for (const auto& [name, cls] : classes_)
-      if (name == type) return cls;
-    AcRxClass* cls = entityClass(type);
-    classes_.emplace_back(type, cls);
-    return cls;
+    auto found = classes_.find(type);
+    if (found != classes_.end()) return found->second;
+    return classes_.emplace(type, entityClass(type)).first->second;
   }
 
   // Plot style names hang in the ACAD_PLOTSTYLENAME dictionary; layers point at them.
@@ -849,8 +847,9 @@ class DxfIn {
   std::vector<AcDbDxfRawGroup> groups_;  // the whole file; sections and objects point into it
   std::vector<AcDbDxfGroup> scratch_;     // the groups of the object being read
   std::vector<DxfSection> sections_;
-  std::vector<std::pair<std::wstring, AcRxClass*>> classes_;  // by entity type
-  std::deque<std::pair<std::string, std::wstring>> typeNames_;  // as in the file, as read
+  std::unordered_map<std::wstring, AcRxClass*> classes_;  // by entity type
+  // As in the file, as read; a node's name stays where it is while the map grows.
+  std::unordered_map<std::string, std::wstring> typeNames_;
   AcDbObjectId modelSpace_, paperSpace_;
   std::map<std::wstring, AcDbHandle> tableHandles_;
   std::vector<FileRecord> records_;

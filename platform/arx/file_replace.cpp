@@ -41,7 +41,7 @@ Acad::ErrorStatus acdbWriteFileReplacing(const std::string& path, const void* da
   return acdbWriteFileReplacing(
       path,
       [&](const AcDbFilePieceWriter& write) {
-        write(data, size);  // a failed write is found by the caller's check
+        write(data, size);  // the piece writer remembers a failed write and reports it
         return Acad::eOk;
       },
       error, tempSuffix);

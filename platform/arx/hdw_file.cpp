@@ -84,6 +84,11 @@ class HdwWriter {
       Acad::ErrorStatus es = fileOut(*objects[i], filer, classOf[i], error);
       if (es != Acad::eOk) return es;
       builder.endObject();
+      if (!builder.sinkOk()) {
+        // The disk refused a piece: filing the rest of the drawing would be wasted.
+        error = L"cannot write the file";
+        return Acad::eFileAccessErr;
+      }
     }
     builder.finish();
     return Acad::eOk;
@@ -141,7 +146,9 @@ class HdwWriter {
 
 // A file's bytes mapped into memory, read-only: no copy is made and the pages come
 // straight from the system's file cache, which for a large drawing is far cheaper than
-// reading it into fresh memory.
+// reading it into fresh memory. The host's own saves replace a drawing by renaming a
+// new file over it, which leaves a mapping intact; only another program cutting the
+// file short while it is being read could fault, a risk taken for the speed.
 class MappedFile {
  public:
   MappedFile() = default;

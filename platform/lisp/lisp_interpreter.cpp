@@ -131,6 +131,23 @@ void checkArgCount(size_t count, int minArgs, int maxArgs) {
 
 bool isLambdaList(const LispValue& value) { return value.isCons() && value.car().isSymbol(L"LAMBDA"); }
 
+// The values a resbuf chain carries at its top level, counted as the LISP path counts
+// arguments: a list or a dotted pair between RTLB and RTLE is one value.
+size_t topLevelValues(const resbuf* rb) {
+  size_t count = 0;
+  int depth = 0;
+  for (; rb != nullptr; rb = rb->rbnext) {
+    if (rb->restype == RTLB) {
+      if (depth++ == 0) ++count;
+    } else if (rb->restype == RTLE || rb->restype == RTDOTE) {
+      if (rb->restype == RTLE) --depth;
+    } else if (depth == 0) {
+      ++count;
+    }
+  }
+  return count;
+}
+
 }  // namespace
 
 void LispInterpreter::defineBuiltin(const std::wstring& name, int minArgs, int maxArgs, LispBuiltinFn fn) {
@@ -198,6 +215,7 @@ LispValue LispInterpreter::apply(const LispValue& function, const LispArgs& args
 
 LispValue LispInterpreter::applyExternal(const LispSubr& function, const resbuf* args) {
   DepthGuard guard(*this);
+  if (function.minArgs > 0 || function.maxArgs >= 0) checkArgCount(topLevelValues(args), function.minArgs, function.maxArgs);
   return lispCallExternalChain(*this, function, args);
 }
 

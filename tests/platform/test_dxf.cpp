@@ -2,6 +2,7 @@
 // records, extended data, a plug-in entity, the flattened form), files of other tools,
 // refused files, and ezdxf's verdict on what the host writes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -540,6 +541,28 @@ TEST_F(DxfFileTest, UnknownEntityTypesAreSkippedAndCounted) {
   EXPECT_EQ(summary.skippedEntities[kMarkerDxfName], 1);
   EXPECT_EQ(summary.entitiesRead, 6);
   EXPECT_TRUE(idOf(*read, marker_).isNull());
+  EXPECT_FALSE(idOf(*read, sample_.circle).isNull());
+}
+
+// A DXF that arrives through a pipe cannot be measured first: it is read as it comes.
+TEST_F(DxfFileTest, AFileThatCannotSeekIsReadAsItComes) {
+  buildDrawing();
+  ASSERT_EQ(source_->dxfOut(path("plan.dxf").c_str()), Acad::eOk);
+  const std::string fifo = acutWideToUtf8(path("plan.fifo"));
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const pid_t writer = fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    std::ifstream from(acutWideToUtf8(path("plan.dxf")), std::ios::binary);
+    std::ofstream to(fifo, std::ios::binary);
+    to << from.rdbuf();
+    _exit(to.good() ? 0 : 1);
+  }
+  AcDbDxfInSummary summary;
+  std::unique_ptr<AcDbDatabase> read = readBack(path("plan.fifo"), &summary);
+  int status = 0;
+  waitpid(writer, &status, 0);
+  EXPECT_EQ(summary.entitiesRead, 7);
   EXPECT_FALSE(idOf(*read, sample_.circle).isNull());
 }
 

@@ -1,6 +1,7 @@
-// DXF's fast paths: numbers, codes and handles formatted without printf, the compact
-// groups a whole-file read keeps, and the reader over groups it does not own; each
-// checked against the plain form it stands in for.
+// DXF's fast paths: numbers, codes and handles formatted without printf (checked
+// against printf), the compact groups a whole-file read keeps (checked for values and
+// for what reused storage could leave behind), and the reader over groups it does not
+// own.
 #include <gtest/gtest.h>
 
 #include <cmath>
