@@ -48,9 +48,8 @@ Acad::ErrorStatus fileProxyIn(AcDbProxyData& data, AcDbDwgFiler* filer) {
     read.proxyFlags = data.proxyFlags;
   }
   // Everything from here to the end is the object's own data.
-  const std::vector<unsigned char>& all = mem->bytes();
-  size_t from = mem->position() < all.size() ? mem->position() : all.size();
-  read.bytes.assign(all.begin() + static_cast<std::ptrdiff_t>(from), all.end());
+  const std::span<const unsigned char> rest = mem->unread();
+  read.bytes.assign(rest.begin(), rest.end());
   data = std::move(read);
   return Acad::eOk;
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -65,6 +66,12 @@ class AcDbMemDwgFiler final : public AcDbDwgFiler {
     w_ = wEnd_ = nullptr;
   }
   size_t position() const { return pos_; }
+  // The bytes not read yet, from the filer's own buffer or the caller's alike.
+  std::span<const unsigned char> unread() const {
+    const size_t size = readSize();
+    const size_t from = pos_ < size ? pos_ : size;
+    return {readData() + from, size - from};
+  }
   bool atEnd() const { return pos_ >= readSize(); }
   // Back to the start for reading, status cleared.
   void rewind() { pos_ = 0; status_ = Acad::eOk; }

@@ -298,16 +298,8 @@ class HdwLoader {
     try {
       AcDbObject::HostAccess access(&obj);
       obj.setOwnerId(owner);
-      // A proxy keeps whatever follows what it read, which it takes from the filer's
-      // own buffer: it gets a copy of the bytes, every other object reads them in place.
-      const bool proxy = AcDbProxyObject::cast(&obj) != nullptr || AcDbProxyEntity::cast(&obj) != nullptr;
-      if (proxy) {
-        AcDbMemDwgFiler filer(std::vector<unsigned char>(o.data, o.data + o.size), AcDb::kFileFiler, &db_);
-        es = obj.dwgInFields(&filer);
-      } else {
-        AcDbMemDwgFiler filer(o.data, o.size, AcDb::kFileFiler, &db_);
-        es = obj.dwgInFields(&filer);
-      }
+      AcDbMemDwgFiler filer(o.data, o.size, AcDb::kFileFiler, &db_);
+      es = obj.dwgInFields(&filer);
     } catch (const std::exception&) {
       // A reader that throws on bad data is treated like one that answered an error.
       es = Acad::eInvalidInput;
