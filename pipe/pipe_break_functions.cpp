@@ -72,39 +72,38 @@ int elbowLengthWorker() {
   return kWorkerDone;
 }
 
-int elbowListWorker() {
+// The elbows and the arcs are answered alike: one entry per fitting, numbered from 0,
+// in a single list; only the fields of an entry differ.
+template <typename Fitting, typename AddFields>
+int fittingListWorker(PlumbArray<Fitting> PlumbPipe::*fittings, AddFields addFields) {
   ArgCursor args;
   OpenPipe pipe;
   int status = kWorkerDone;
   if (!openPipeFromArgs(args, pipe, AcDb::kForRead, status)) return status;
+  const PlumbArray<Fitting>& list = (*pipe).*fittings;
   ResultList result;
   resultListBegin(result);
-  for (int i = 0; i < pipe->aElbows.size(); ++i) {
-    const elbowInfo& elbow = pipe->aElbows[i];
+  for (int i = 0; i < list.size(); ++i) {
     resultAddStringLong(result, L"i", i);
-    resultAddStringReal(result, L"dLength", elbow.dLength);
-    resultAddStringReal(result, L"dAngle", elbow.dAngle);
+    addFields(result, list[i]);
   }
   resultListReturn(result);
   return kWorkerDone;
 }
 
+int elbowListWorker() {
+  return fittingListWorker(&PlumbPipe::aElbows, [](ResultList& result, const elbowInfo& elbow) {
+    resultAddStringReal(result, L"dLength", elbow.dLength);
+    resultAddStringReal(result, L"dAngle", elbow.dAngle);
+  });
+}
+
 int arcListWorker() {
-  ArgCursor args;
-  OpenPipe pipe;
-  int status = kWorkerDone;
-  if (!openPipeFromArgs(args, pipe, AcDb::kForRead, status)) return status;
-  ResultList result;
-  resultListBegin(result);
-  for (int i = 0; i < pipe->aArcs.size(); ++i) {
-    const arcInfo& arc = pipe->aArcs[i];
-    resultAddStringLong(result, L"i", i);
+  return fittingListWorker(&PlumbPipe::aArcs, [](ResultList& result, const arcInfo& arc) {
     resultAddStringReal(result, L"dLength", arc.dLength);
     resultAddStringReal(result, L"dOffset", arc.dOffset);
     resultAddStringLong(result, L"iNormal", arc.iNormal);
-  }
-  resultListReturn(result);
-  return kWorkerDone;
+  });
 }
 
 }  // namespace
