@@ -94,10 +94,14 @@ std::wstring modulePath() {
 // One registered function called through acedInvoke; false when it did not answer.
 bool invoke(const resbuf* call, resbuf*& answer) { return acedInvoke(call, &answer) == RTNORM; }
 
-// A text the answer's first buffer holds, or the empty text.
-std::wstring answerText(const resbuf* answer) {
-  return answer != nullptr && answer->restype == RTSTR && answer->resval.rstring != nullptr ? answer->resval.rstring
-                                                                                            : L"";
+// The text a call answers in its first buffer, or the empty text.
+std::wstring invokeForText(const resbuf* call) {
+  resbuf* answer = nullptr;
+  std::wstring text;
+  if (invoke(call, answer) && answer != nullptr && answer->restype == RTSTR && answer->resval.rstring != nullptr)
+    text = answer->resval.rstring;
+  acutRelRb(answer);
+  return text;
 }
 
 // The host as ovhost sets it up: an interpreter, a drawing in a project folder, the
@@ -165,18 +169,14 @@ class LispCallHost {
     ChainMaker textLayer, hiddenLayer, insert;
     textLayer.text(L"ov_plumb-getLayer").text(L"CW").integer(1);
     hiddenLayer.text(L"ov_plumb-getLayer").text(L"V").add(RTNIL);
-    resbuf* answer = nullptr;
-    if (invoke(textLayer.chain(), answer)) textLayer_ = answerText(answer);
-    acutRelRb(answer);
-    answer = nullptr;
-    if (invoke(hiddenLayer.chain(), answer)) hiddenLayer_ = answerText(answer);
-    acutRelRb(answer);
-    answer = nullptr;
+    textLayer_ = invokeForText(textLayer.chain());
+    hiddenLayer_ = invokeForText(hiddenLayer.chain());
     if (textLayer_.empty() || hiddenLayer_.empty()) {
       fail(L"ov_plumb-getLayer answered no layer");
       return;
     }
     insert.text(L"ov_plumb-insertPipe").integer(7).point(0.0, 0.0, 10.0).point(100.0, 0.0, 10.0);
+    resbuf* answer = nullptr;
     if (!invoke(insert.chain(), answer) || answer == nullptr || answer->restype != RTENAME) {
       acutRelRb(answer);
       fail(L"ov_plumb-insertPipe drew no pipe");

@@ -16,6 +16,7 @@
 #include "db/project_tables.h"
 #include "db/sql_text.h"
 #include "projectdb/project_database.h"
+#include "test_record_double.h"
 
 namespace {
 
@@ -238,16 +239,7 @@ class SqlForms : public ::testing::Test {
   // Adds a row through the component as the record classes do, answering its new key.
   long addRow(const std::wstring& table, const std::vector<std::pair<std::wstring, _variant_t>>& values) {
     const std::wstring keyColumn = L"ix" + table.substr(3);
-    SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(values.size() * 2));
-    LONG at = 0;
-    for (const auto& [name, value] : values) {
-      _variant_t nameValue(name.c_str());
-      SafeArrayPutElement(array, &at, &nameValue);
-      ++at;
-      _variant_t copy(value);
-      SafeArrayPutElement(array, &at, &copy);
-      ++at;
-    }
+    SAFEARRAY* array = makePairArray(values);
     VARIANT pairs;
     VariantInit(&pairs);
     pairs.vt = VT_ARRAY | VT_VARIANT;
