@@ -119,7 +119,7 @@ std::vector<std::wstring> valueChoices(const OptionRow& row) {
 
 COptions::COptions(CWnd* parent, const std::wstring& blockFolder)
     : CAcUiDialog(IDD, parent), blockFolder_(blockFolder) {
-  addGrid(kGridId, L"", grid_);
+  addGrid(kGridId, L"settings", grid_);
   addButton(IDOK, L"&OK");
   addButton(IDCANCEL, L"&Cancel");
   onGridNotice(kGridId, [this](GridNotice& notice) { return handleGridNotice(notice); });

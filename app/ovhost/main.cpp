@@ -6,8 +6,6 @@
 // opened, a missing default module and a plug-in that cannot be loaded are reported
 // on stderr and the host goes on without them.
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -98,6 +96,10 @@ int main(int argc, char** argv) {
     std::fputs(hostUsage().c_str(), stdout);
     return 0;
   }
+  if (options.helpUi) {
+    std::fputs(acutWideToUtf8(uiAnswerFileHelp()).c_str(), stdout);
+    return 0;
+  }
   if (!options.newProjectDir.empty()) return makeProject(options.newProjectDir);
 
   // Every script is read before anything runs, so that a wrong name costs nothing.
@@ -131,9 +133,10 @@ int main(int argc, char** argv) {
     for (const std::string& text : scripts) session.runScript(text);
     for (const std::string& expression : options.evals) session.runAtPrompt(expression);
     if (options.repl) {
-      // A person at the prompt answers dialogs on the terminal, unless --ui answers them.
+      // Whoever types at the prompt answers dialogs, prompts and input requests there
+      // too, from the same input, unless --ui answers them.
       TerminalUiDriver terminal(std::cin);
-      const bool person = options.uiFile.empty() && isatty(STDIN_FILENO);
+      const bool person = options.uiFile.empty();
       if (person) setUiDriver(&terminal);
       session.repl(std::cin);
       if (person) setUiDriver(nullptr);

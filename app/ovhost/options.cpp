@@ -26,6 +26,7 @@ const std::map<std::string, OptionRule>& rules() {
     t["-i"] = t["--repl"] = repl;
     t["-q"] = t["--quiet"] = quiet;
     t["-h"] = t["--help"] = help;
+    t["--help-ui"] = OptionRule{Takes::kNothing, [](HostOptions& o, const std::string&) { o.helpUi = true; }};
     t["--ui"] = {Takes::kValue, [](HostOptions& o, const std::string& v) { o.uiFile = v; }};
     t["--new-project"] = {Takes::kValue, [](HostOptions& o, const std::string& v) { o.newProjectDir = v; }};
     t["--load"] = {Takes::kValue, [](HostOptions& o, const std::string& v) { o.loads.push_back(v); }};
@@ -85,10 +86,11 @@ std::string hostUsage() {
          "  -e, --eval EXPR      evaluate EXPR after the scripts and print its value;\n"
          "                       repeatable, in order\n"
          "  -i, --repl           then read forms from standard input, with a prompt\n"
-         "  --ui FILE            answer dialogs, message boxes and file dialogs from FILE\n"
+         "  --ui FILE            answer dialogs, boxes, prompts and input from FILE\n"
          "  --new-project DIR    create DIR with a new project database, then exit\n"
          "  --load PATH          load this plug-in too (repeatable); --no-module loads none\n"
          "  --no-module          do not load the plumbing module (../lib/libov_plumb.so)\n"
          "  -q, --quiet          no host banner (the module's own banner is still printed)\n"
-         "  -h, --help           this text\n";
+         "  -h, --help           this text\n"
+         "  --help-ui            the answer file's lines and the dialog actions, with examples\n";
 }

@@ -15,6 +15,7 @@ struct HostOptions {
   bool noModule = false;              // --no-module
   bool quiet = false;                 // -q/--quiet
   bool help = false;                  // -h/--help
+  bool helpUi = false;                // --help-ui
 };
 
 // Reads the arguments after the program name. Long options take their value as the

@@ -15,6 +15,7 @@ void lispDefineGeometryBuiltins(LispInterpreter& interpreter);  // lisp_builtins
 void lispDefineEntityBuiltins(LispInterpreter& interpreter);    // lisp_builtins_entity.cpp
 void lispDefineCurveBuiltins(LispInterpreter& interpreter);     // lisp_builtins_curve.cpp
 void lispDefineEntityHostServices(LispInterpreter& interpreter);  // lisp_host_entity.cpp
+void lispDefineInputBuiltins(LispInterpreter& interpreter);       // lisp_builtins_input.cpp
 
 // A function made from a parameter list ("(a b / local)") and the body forms, as
 // defun and lambda make one and as a quoted (lambda ...) list is called.

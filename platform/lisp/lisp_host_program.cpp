@@ -1,63 +1,17 @@
-// The application LISP program's functions as the host stand-in provides them. Each
-// answers what the program answers for a project that holds no data of that kind
-// yet, except where the program only keeps values for the module (the fixture
-// connection settings, the floor grid, the deferred work), which it keeps for real.
+// The host functions the application's LISP program stands on, and its loading.
 #include "lisp/lisp_host_program.h"
 
 #include <cstring>
+#include <filesystem>
 
+#include "arx/aced_print.h"
+#include "arx/ap_doc_manager.h"
+#include "lisp/lisp_args.h"
 #include "lisp/lisp_interpreter.h"
+#include "projectdb/open_projects.h"
 #include "projectdb/project_repair.h"
 
 namespace {
-
-LispValue nil() { return LispValue(); }
-
-// Values the program keeps between calls live in global symbols, so that a script
-// can look at them and a test can preset them.
-constexpr const wchar_t* kFixtureGlobal = L"ov_plumb-fixtureConnectionGlobal";
-constexpr const wchar_t* kFixtureFlows = L"ov_plumb-fixtureConnectionFlows";
-constexpr const wchar_t* kFloorGrid = L"ov_plumb-floorGrid";
-
-LispValue runToDo(LispInterpreter& in, const LispArgs&) {
-  LispValue forms = in.symbolValue(kLispToDoSymbol);
-  in.setSymbolValue(kLispToDoSymbol, LispValue());
-  for (LispValue f = forms; f.isCons(); f = f.cdr()) in.eval(f.car());
-  return nil();
-}
-
-LispValue compactDatabase(LispInterpreter&, const LispArgs& a) {
-  std::wstring error;
-  return projectDatabaseRepair(a[0].text(), error) ? LispValue::t() : nil();
-}
-
-// The first of the offered pipe types is the one to copy from.
-LispValue chooseMimic(LispInterpreter&, const LispArgs& a) {
-  return a[0].isCons() && a[0].car().isInt() ? a[0].car() : LispValue::integer(0);
-}
-
-LispValue appendItems(const LispValue& list, const LispValue& more) {
-  LispArgs items;
-  lispListItems(list, items);
-  LispArgs extra;
-  lispListItems(more, extra);
-  items.insert(items.end(), extra.begin(), extra.end());
-  return LispValue::list(items);
-}
-
-LispValue flowOfCategory(LispInterpreter& in, const LispArgs& a) {
-  for (LispValue p = in.symbolValue(kFixtureFlows); p.isCons(); p = p.cdr()) {
-    const LispValue& pair = p.car();
-    if (pair.isCons() && pair.car().isNumber() && pair.car().intValue() == a[0].intValue())
-      return LispValue::real(pair.cdr().numberValue());
-  }
-  return LispValue::real(0.0);
-}
-
-LispValue keep(const wchar_t* symbol, LispValue value, LispInterpreter& in) {
-  in.setSymbolValue(symbol, std::move(value));
-  return nil();
-}
 
 bool fits(char kind, const LispValue& v) {
   switch (kind) {
@@ -81,56 +35,60 @@ const wchar_t* kindName(char kind) {
   }
 }
 
-}  // namespace
-
-const std::vector<LispHostProgramFunction>& lispHostProgram() {
-  static const std::vector<LispHostProgramFunction> program = {
-      {L"c:ov_plumb-doToDo", "", runToDo},
-      {L"compactDatabase", "sns", compactDatabase},
-      {L"pipeSizingTable-deleteRecord", "i", [](LispInterpreter&, const LispArgs&) { return nil(); }},
-      {L"pipeSizingTable-createLabelGroup", "is", [](LispInterpreter&, const LispArgs&) { return nil(); }},
-      {L"pipeSumCategory-convertFlow", "i", [](LispInterpreter&, const LispArgs&) { return LispValue::real(0.0); }},
-      {L"plumb-pipeSum-StaticValues", "rrr",
-       [](LispInterpreter&, const LispArgs&) { return LispValue::list({LispValue::string(L""), LispValue::string(L"")}); }},
-      {L"pipe-query-elevationTileCheck", "i", [](LispInterpreter&, const LispArgs&) { return LispValue::integer(0); }},
-      {L"plumb-customization-project-editPipeSumCategory", "", [](LispInterpreter&, const LispArgs&) { return nil(); }},
-      {L"pipe-query-getNumber", "", [](LispInterpreter&, const LispArgs&) { return LispValue::integer(0); }},
-      {L"pipe-usableTypes-withPipe-arx", "i**",
-       [](LispInterpreter&, const LispArgs&) { return LispValue::list({LispValue(), LispValue()}); }},
-      {L"plumb-createPipeType-chooseMimic", "l", chooseMimic},
-      {L"plumb-newPipeType", "ii", [](LispInterpreter&, const LispArgs&) { return nil(); }},
-      {L"plumb-deletePipeType", "i", [](LispInterpreter&, const LispArgs&) { return nil(); }},
-      {L"util-deleteBlocks", "issl",
-       [](LispInterpreter&, const LispArgs&) { return LispValue::list({LispValue::integer(0), LispValue::integer(0)}); }},
-      {L"pipe-insertFixtureConnection-resetGlobal", "",
-       [](LispInterpreter& in, const LispArgs&) {
-         in.setSymbolValue(kFixtureFlows, LispValue());
-         return keep(kFixtureGlobal, LispValue(), in);
-       }},
-      {L"pipe-insertFixtureConnection-putGlobal", "iiiiriii",
-       [](LispInterpreter& in, const LispArgs& a) { return keep(kFixtureGlobal, LispValue::list(a), in); }},
-      {L"pipe-insertFixtureConnection-setGlobal-addPSC", "l",
-       [](LispInterpreter& in, const LispArgs& a) {
-         return keep(kFixtureFlows, appendItems(in.symbolValue(kFixtureFlows), a[0]), in);
-       }},
-      {L"pipe-insertFixtureConnection-getGlobal", "",
-       [](LispInterpreter& in, const LispArgs&) { return in.symbolValue(kFixtureGlobal); }},
-      {L"pipe-insertFixtureConnection-getdValue", "i", flowOfCategory},
-      {L"plumb-area-hasRisers", "i", [](LispInterpreter&, const LispArgs&) { return nil(); }},
-      {L"plumb-floor-getFloorGroups-order", "*", [](LispInterpreter&, const LispArgs&) { return nil(); }},
-      {L"plumb-floors-withDefault", "i", [](LispInterpreter&, const LispArgs&) { return nil(); }},
-      {L"plumb-floor-isOkToDelete", "i", [](LispInterpreter&, const LispArgs&) { return LispValue::t(); }},
-      {L"plumb-floor-saveGrid", "l", [](LispInterpreter& in, const LispArgs& a) { return keep(kFloorGrid, a[0], in); }},
-      {L"plumb-floor-getGrid", "", [](LispInterpreter& in, const LispArgs&) { return in.symbolValue(kFloorGrid); }},
-      {L"plumb-floor-selectDistance", "", [](LispInterpreter&, const LispArgs&) { return LispValue::real(0.0); }},
-      {L"plumb-floor-checkForRisers", "i", [](LispInterpreter&, const LispArgs&) { return nil(); }},
-      {L"projectExplorer-query-Plumb", "ii", [](LispInterpreter&, const LispArgs&) { return nil(); }},
-      {L"projectExplorer-querySchedule-Plumb", "ii", [](LispInterpreter&, const LispArgs&) { return nil(); }},
-      {L"plumb-projectExplorer_sqlQuery", "sss",
-       [](LispInterpreter&, const LispArgs&) { return LispValue::list({LispValue::integer(0)}); }},
-  };
-  return program;
+LispValue checkArguments(LispInterpreter&, const LispArgs& a) {
+  const std::string shape = acutWideToUtf8(lispStringArg(a[1]));
+  const std::wstring problem = lispCheckArguments(lispStringArg(a[0]), shape.c_str(), lispListArg(a[2]));
+  if (!problem.empty()) throw LispError(problem);
+  return LispValue::t();
 }
+
+// The project database the module opened for the current drawing's folder.
+std::string currentProjectFile() {
+  const AcApDocument* doc = acDocManagerPtr()->curDocument();
+  if (doc == nullptr) throw LispError(L"host-sql: no current drawing");
+  const std::filesystem::path folder = std::filesystem::absolute(acutWideToUtf8(doc->fileName())).parent_path();
+  const std::string file = openProjectInFolder(folder.string());
+  if (file.empty()) throw LispError(L"host-sql: the module has no project open for the current drawing");
+  return file;
+}
+
+SqlCell sqlValue(const LispValue& v) {
+  if (v.isNil()) return std::monostate{};
+  if (v.isInt()) return static_cast<std::int64_t>(v.intValue());
+  if (v.isReal()) return v.numberValue();
+  if (v.isString()) return v.text();
+  lispBadArgument(L"stringp", v);
+}
+
+LispValue lispCell(const SqlCell& cell) {
+  if (const auto* n = std::get_if<std::int64_t>(&cell)) return LispValue::integer(static_cast<std::int32_t>(*n));
+  if (const auto* d = std::get_if<double>(&cell)) return LispValue::real(*d);
+  if (const auto* s = std::get_if<std::wstring>(&cell)) return LispValue::string(*s);
+  return LispValue();
+}
+
+LispValue hostSql(LispInterpreter&, const LispArgs& a) {
+  const std::wstring& sql = lispStringArg(a[0]);
+  std::vector<SqlCell> values;
+  for (std::size_t i = 1; i < a.size(); ++i) values.push_back(sqlValue(a[i]));
+  std::vector<std::vector<SqlCell>> rows;
+  std::wstring error;
+  if (!runProjectSql(currentProjectFile(), sql, values, rows, error)) throw LispError(L"host-sql: " + error);
+  LispArgs list;
+  for (const std::vector<SqlCell>& row : rows) {
+    LispArgs items;
+    for (const SqlCell& cell : row) items.push_back(lispCell(cell));
+    list.push_back(LispValue::list(items));
+  }
+  return LispValue::list(list);
+}
+
+LispValue repairProject(LispInterpreter&, const LispArgs& a) {
+  std::wstring error;
+  return projectDatabaseRepair(lispStringArg(a[0]), error) ? LispValue::t() : LispValue();
+}
+
+}  // namespace
 
 std::wstring lispCheckArguments(const std::wstring& name, const char* shape, const LispArgs& args) {
   const size_t expected = std::strlen(shape);
@@ -144,14 +102,10 @@ std::wstring lispCheckArguments(const std::wstring& name, const char* shape, con
 }
 
 void lispDefineHostProgram(LispInterpreter& interpreter) {
-  for (const LispHostProgramFunction& f : lispHostProgram()) {
-    std::wstring name = f.name;
-    const char* shape = f.arguments;
-    LispBuiltinFn behaviour = f.behaviour;
-    interpreter.defineBuiltin(name, 0, -1, [name, shape, behaviour](LispInterpreter& in, const LispArgs& args) {
-      std::wstring problem = lispCheckArguments(name, shape, args);
-      if (!problem.empty()) throw LispError(problem);
-      return behaviour(in, args);
-    });
-  }
+  interpreter.defineBuiltin(L"host-check-arguments", 3, 3, checkArguments);
+  interpreter.defineBuiltin(L"host-sql", 1, -1, hostSql);
+  interpreter.defineBuiltin(L"host-repair-project", 1, 1, repairProject);
+  const LispResult loaded = interpreter.evaluate(lispHostProgramText());
+  // The program is part of the host: a fault in it is a fault of the build.
+  if (!loaded.ok) throw LispError(L"the host's LISP program does not load: " + loaded.error);
 }

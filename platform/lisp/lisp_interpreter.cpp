@@ -83,6 +83,7 @@ LispInterpreter::LispInterpreter() {
   lispDefineCurveBuiltins(*this);
   lispDefineEntityHostServices(*this);
   lispDefineHostDocuments(*this);
+  lispDefineInputBuiltins(*this);
   lispDefineHostProgram(*this);
 }
 

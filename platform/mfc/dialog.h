@@ -147,8 +147,9 @@ class CDialog : public CWnd {
   CDialogItem& addDropDown(int id, const std::wstring& label, const std::vector<std::wstring>& entries = {},
                            bool editable = false);
   CDialogItem& addLabel(int id, const std::wstring& text);
-  // The grid stays the caller's; the dialog receives its notices (onGridNotice).
-  CDialogItem& addGrid(int id, const std::wstring& label, GridControl& grid);
+  // The grid stays the caller's; the dialog receives its notices (onGridNotice). Its
+  // name is the short word answer files and the terminal call it by ("sizes").
+  CDialogItem& addGrid(int id, const std::wstring& name, GridControl& grid);
   // Null for an id not declared.
   CDialogItem* GetDlgItem(int id) const;
   std::vector<const CDialogItem*> controls() const;

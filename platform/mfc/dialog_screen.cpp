@@ -114,6 +114,17 @@ std::wstring gridTable(const GridControl& grid) {
     for (const Segment& s : lines[k]) line += L" | " + padded(s.text, spanWidth(s));
     out += rightTrimmed(line) + L"\n";
   }
+  if (grid.selectedRow() >= 0 && grid.selectedColumn() >= 0) {
+    const int column = grid.selectedColumn();
+    std::wstring heading;
+    for (int r = 0; r < grid.headingRowCount(); ++r) {
+      int originRow = r, originColumn = column;
+      grid.mergedOrigin(r, column, originRow, originColumn);
+      if (!grid.text(originRow, originColumn).empty()) heading = oneLine(grid.text(originRow, originColumn));
+    }
+    out += L"  selected: row " + std::to_wstring(grid.selectedRow()) + L", column " + std::to_wstring(column) +
+           (heading.empty() ? L"" : L" (" + heading + L")") + L"\n";
+  }
   return out;
 }
 

@@ -14,7 +14,7 @@ class GridControl;
 //   [1001] field "Name:" = "abc" (disabled)
 //   [1002] check "&Vertical" = on
 //   [1003] list "Pipe Type:" = "PVC" of PVC | Copper
-//   [1052] grid "Sizes":
+//   [1052] grid "sizes":
 //   ...the grid table...
 //
 std::wstring dialogScreen(const CDialog& dialog);
@@ -26,5 +26,6 @@ std::wstring dialogScreen(const CDialog& dialog);
 // when read-only and put in "~ ~" when grey; check boxes show "[x]" or "[ ]", button
 // cells "<TEXT>", choice cells "TEXT v"; tree rows are indented two blanks a level
 // with "+ " (closed) or "- " (open) when they can open; the selected row's number is
-// marked with "> ".
+// marked with "> ", and a last line says which cell is selected:
+//   selected: row 3, column 1 (Value)
 std::wstring gridTable(const GridControl& grid);

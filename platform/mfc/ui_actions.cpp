@@ -1,35 +1,39 @@
 // Reading the user's dialog actions from lines and doing them on a dialog.
 #include "mfc/ui_actions.h"
 
-#include <cwctype>
+#include <algorithm>
 #include <vector>
 
+#include "arx/aced_print.h"
 #include "mfc/dialog.h"
+#include "mfc/dialog_screen.h"
 #include "mfc/message_box.h"
 #include "win/win_text.h"
 
 namespace {
 
-// What each verb takes after it: a control or grid id, then row, column, and a text
-// or an on/off word.
+// What each verb takes after it: a control or grid, row and column, then a text or an
+// on/off word.
 struct VerbShape {
   const wchar_t* verb;
-  int numbers;  // id, row, column: how many of them
+  int words;  // control or grid, row, column: how many of them
   enum { None, Text, OnOff } tail;
   const wchar_t* usage;
+  const wchar_t* example;
 };
 constexpr VerbShape kVerbs[] = {
-    {L"click", 1, VerbShape::None, L"click ID"},
-    {L"type", 1, VerbShape::Text, L"type ID TEXT"},
-    {L"check", 1, VerbShape::OnOff, L"check ID on|off"},
-    {L"choose", 1, VerbShape::Text, L"choose ID TEXT"},
-    {L"select", 3, VerbShape::None, L"select GRID ROW COLUMN"},
-    {L"cell", 3, VerbShape::Text, L"cell GRID ROW COLUMN TEXT"},
-    {L"tick", 3, VerbShape::OnOff, L"tick GRID ROW COLUMN on|off"},
-    {L"pick", 3, VerbShape::Text, L"pick GRID ROW COLUMN TEXT"},
-    {L"press", 3, VerbShape::None, L"press GRID ROW COLUMN"},
-    {L"toggle", 2, VerbShape::None, L"toggle GRID ROW"},
-    {L"escape", 0, VerbShape::None, L"escape"},
+    {L"click", 1, VerbShape::None, L"click CONTROL", L"click \"Edit Sizes...\""},
+    {L"type", 1, VerbShape::Text, L"type CONTROL TEXT", L"type Multiplier 1.5"},
+    {L"check", 1, VerbShape::OnOff, L"check CONTROL on|off", L"check \"Vertical Flow Same As Horizontal\" on"},
+    {L"choose", 1, VerbShape::Text, L"choose CONTROL TEXT", L"choose \"Pipe Type\" \"Cast Iron\""},
+    {L"select", 3, VerbShape::None, L"select GRID ROW COLUMN", L"select grid \"Break width\" Value"},
+    {L"cell", 3, VerbShape::Text, L"cell GRID ROW COLUMN TEXT", L"cell values \"3/4\\\"\" Horizontal 12.5"},
+    {L"tick", 3, VerbShape::OnOff, L"tick GRID ROW COLUMN on|off", L"tick values \"1\\\"\" \"Standard Size\" off"},
+    {L"pick", 3, VerbShape::Text, L"pick GRID ROW COLUMN TEXT", L"pick grid \"Stack fractions\" Value Yes"},
+    {L"press", 3, VerbShape::None, L"press GRID ROW COLUMN", L"press tables 2 0"},
+    {L"toggle", 2, VerbShape::None, L"toggle GRID ROW", L"toggle tree \"Floor 1\""},
+    {L"escape", 0, VerbShape::None, L"escape", L"escape"},
+    {L"show", 0, VerbShape::None, L"show", L"show"},
 };
 
 const VerbShape* shapeOf(const std::wstring& verb) {
@@ -38,56 +42,82 @@ const VerbShape* shapeOf(const std::wstring& verb) {
   return nullptr;
 }
 
-// Takes the next blank-separated word off text.
-std::wstring nextWord(std::wstring& text) {
-  text = winTrim(text);
-  const std::size_t blank = text.find_first_of(L" \t");
-  std::wstring word = text.substr(0, blank);
-  text = blank == std::wstring::npos ? L"" : text.substr(blank);
-  return word;
+bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+// The grid an action names, resolved; null with why not (for an id that is no grid,
+// the dialog's own refusal of a grid action on it).
+const GridControl* namedGrid(CDialog& dialog, const UiRef& ref, int& id, std::wstring& why) {
+  why = uiFindGrid(dialog, ref, id);
+  if (!why.empty()) return nullptr;
+  const CDialogItem* item = dialog.GetDlgItem(id);
+  if (item != nullptr && item->grid() != nullptr) return item->grid();
+  why = dialog.selectCell(id, -1, -1);
+  if (why.empty()) why = L"no grid " + std::to_wstring(id);
+  return nullptr;
 }
 
-// A whole number, or the names OK and Cancel for the two standard buttons.
-bool readNumber(const std::wstring& word, int& value) {
-  if (winEqualNoCase(word, L"OK")) return (value = IDOK), true;
-  if (winEqualNoCase(word, L"Cancel")) return (value = IDCANCEL), true;
-  std::size_t i = word.size() > 1 && word[0] == L'-' ? 1 : 0;
-  if (i == word.size() || word.size() > 9) return false;
-  for (std::size_t k = i; k < word.size(); ++k)
-    if (!std::iswdigit(word[k])) return false;
-  value = std::stoi(word);
-  return true;
-}
-
-std::wstring unquoted(const std::wstring& text) {
-  const std::wstring trimmed = winTrim(text);
-  if (trimmed.size() >= 2 && trimmed.front() == L'"' && trimmed.back() == L'"')
-    return trimmed.substr(1, trimmed.size() - 2);
-  return trimmed;
+// The screen as the drivers print it: each line after a line break, as their other
+// lines are.
+std::wstring screenLines(const CDialog& dialog) {
+  std::wstring screen = dialogScreen(dialog);
+  if (!screen.empty() && screen.back() == L'\n') screen.pop_back();
+  return L"\n" + screen;
 }
 
 }  // namespace
+
+bool uiTakeWord(std::wstring& text, UiRef& word) {
+  std::size_t i = 0;
+  while (i < text.size() && isBlank(text[i])) ++i;
+  word = UiRef{};
+  if (i < text.size() && text[i] == L'"') {
+    word.quoted = true;
+    for (++i; i < text.size() && text[i] != L'"'; ++i) {
+      if (text[i] == L'\\' && i + 1 < text.size() && (text[i + 1] == L'"' || text[i + 1] == L'\\')) ++i;
+      word.word += text[i];
+    }
+    if (i >= text.size()) return false;  // no closing quote
+    text.erase(0, i + 1);
+    return true;
+  }
+  const std::size_t start = i;
+  while (i < text.size() && !isBlank(text[i])) ++i;
+  word.word = text.substr(start, i - start);
+  text.erase(0, i);
+  return true;
+}
+
+std::wstring uiTextArgument(const std::wstring& rest) {
+  const std::wstring trimmed = winTrim(rest);
+  if (!trimmed.empty() && trimmed.front() == L'"') {
+    std::wstring after = trimmed;
+    UiRef word;
+    if (uiTakeWord(after, word) && winTrim(after).empty()) return word.word;
+  }
+  return trimmed;
+}
 
 bool isDialogActionVerb(const std::wstring& verb) { return shapeOf(verb) != nullptr; }
 
 std::wstring parseDialogAction(const std::wstring& verb, const std::wstring& argument, UiAction& action) {
   const VerbShape* shape = shapeOf(verb);
   if (shape == nullptr) return L"unknown action \"" + verb + L"\"";
+  const std::wstring expected = std::wstring(L"expected ") + shape->usage;
   UiAction parsed;
   parsed.verb = verb;
   std::wstring rest = argument;
-  int* slots[] = {&parsed.id, &parsed.row, &parsed.column};
-  for (int i = 0; i < shape->numbers; ++i)
-    if (!readNumber(nextWord(rest), *slots[i])) return std::wstring(L"expected ") + shape->usage;
+  UiRef* slots[] = {&parsed.target, &parsed.row, &parsed.column};
+  for (int i = 0; i < shape->words; ++i)
+    if (!uiTakeWord(rest, *slots[i]) || (slots[i]->word.empty() && !slots[i]->quoted)) return expected;
   switch (shape->tail) {
     case VerbShape::None:
-      if (!winTrim(rest).empty()) return std::wstring(L"expected ") + shape->usage;
+      if (!winTrim(rest).empty()) return expected;
       break;
-    case VerbShape::Text: parsed.text = unquoted(rest); break;
+    case VerbShape::Text: parsed.text = uiTextArgument(rest); break;
     case VerbShape::OnOff: {
       const std::wstring word = winTrim(rest);
       if (winEqualNoCase(word, L"on")) parsed.on = true;
-      else if (!winEqualNoCase(word, L"off")) return std::wstring(L"expected ") + shape->usage;
+      else if (!winEqualNoCase(word, L"off")) return expected;
       break;
     }
   }
@@ -96,46 +126,60 @@ std::wstring parseDialogAction(const std::wstring& verb, const std::wstring& arg
 }
 
 std::wstring applyDialogAction(CDialog& dialog, const UiAction& a) {
-  if (a.verb == L"click") return dialog.clickButton(a.id);
-  if (a.verb == L"type") return dialog.setFieldText(a.id, a.text);
-  if (a.verb == L"check") return dialog.setCheck(a.id, a.on);
-  if (a.verb == L"choose") return dialog.chooseEntry(a.id, a.text);
-  if (a.verb == L"select") return dialog.selectCell(a.id, a.row, a.column);
-  if (a.verb == L"cell") return dialog.typeIntoCell(a.id, a.row, a.column, a.text);
-  if (a.verb == L"tick") return dialog.tickCell(a.id, a.row, a.column, a.on);
-  if (a.verb == L"pick") return dialog.chooseCellEntry(a.id, a.row, a.column, a.text);
-  if (a.verb == L"press") return dialog.clickCellButton(a.id, a.row, a.column);
-  if (a.verb == L"toggle") return dialog.toggleTreeRow(a.id, a.row);
   if (a.verb == L"escape") return dialog.pressEscape();
-  return L"unknown action \"" + a.verb + L"\"";
+  if (a.verb == L"show") {
+    acedPrintText(screenLines(dialog));
+    return L"";
+  }
+  const VerbShape* shape = shapeOf(a.verb);
+  if (shape == nullptr) return L"unknown action \"" + a.verb + L"\"";
+  int id = 0;
+  if (shape->words == 1) {
+    const std::wstring why = uiFindControl(dialog, a.verb, a.target, id);
+    if (!why.empty()) return why;
+    if (a.verb == L"click") return dialog.clickButton(id);
+    if (a.verb == L"type") return dialog.setFieldText(id, a.text);
+    if (a.verb == L"check") return dialog.setCheck(id, a.on);
+    return dialog.chooseEntry(id, a.text);
+  }
+  std::wstring why;
+  const GridControl* grid = namedGrid(dialog, a.target, id, why);
+  if (grid == nullptr) return why;
+  int row = -1, column = -1;
+  if (!(why = uiFindRow(*grid, a.row, row)).empty()) return why;
+  if (a.verb == L"toggle") return dialog.toggleTreeRow(id, row);
+  if (!(why = uiFindColumn(*grid, a.column, column)).empty()) return why;
+  if (a.verb == L"select") return dialog.selectCell(id, row, column);
+  if (a.verb == L"cell") return dialog.typeIntoCell(id, row, column, a.text);
+  if (a.verb == L"tick") return dialog.tickCell(id, row, column, a.on);
+  if (a.verb == L"pick") return dialog.chooseCellEntry(id, row, column, a.text);
+  return dialog.clickCellButton(id, row, column);
 }
 
 std::wstring dialogActionLine(const UiAction& a) {
   const VerbShape* shape = shapeOf(a.verb);
   std::wstring line = a.verb;
   if (shape == nullptr) return line;
-  const int numbers[] = {a.id, a.row, a.column};
-  for (int i = 0; i < shape->numbers; ++i) line += L" " + std::to_wstring(numbers[i]);
-  if (shape->tail == VerbShape::Text) line += L" \"" + a.text + L"\"";
+  const UiRef* words[] = {&a.target, &a.row, &a.column};
+  for (int i = 0; i < shape->words; ++i) line += L" " + uiWordText(*words[i]);
+  if (shape->tail == VerbShape::Text) line += L" " + uiWordText(UiRef{a.text, true});
   if (shape->tail == VerbShape::OnOff) line += a.on ? L" on" : L" off";
   return line;
 }
 
 std::wstring uiActionHelp() {
-  return L"\nActions (ID: a control's number; rows and columns as the grid numbers them):"
-         L"\n  click ID                     click a button or check box (OK, Cancel name 1 and 2)"
-         L"\n  type ID TEXT                 type into a field"
-         L"\n  check ID on|off              tick or clear a check box"
-         L"\n  choose ID TEXT               choose an entry of a drop-down list"
-         L"\n  select GRID ROW COLUMN       select a grid cell"
-         L"\n  cell GRID ROW COLUMN TEXT    type into a grid cell"
-         L"\n  tick GRID ROW COLUMN on|off  tick or clear a check-box cell"
-         L"\n  pick GRID ROW COLUMN TEXT    choose an entry of a choice cell"
-         L"\n  press GRID ROW COLUMN        click a button cell"
-         L"\n  toggle GRID ROW              open or close a tree row"
-         L"\n  escape                       close the dialog with Escape"
-         L"\n  show                         show the dialog again"
-         L"\n  help                         this list"
-         L"\nTEXT is the rest of the line; \"...\" keeps blanks at its ends. In grids, * marks"
-         L"\na read-only cell, ~text~ a grey one, > the selected row.";
+  std::wstring help = L"\nActions in a dialog, each with an example:";
+  for (const VerbShape& shape : kVerbs) {
+    std::wstring usage = shape.usage;
+    usage.resize(std::max<std::size_t>(usage.size() + 2, 30), L' ');
+    help += L"\n  " + usage + shape.example;
+  }
+  return help +
+         L"\nCONTROL: a button's or check box's caption, a field's or list's label (case, \"&\" and a"
+         L"\ntrailing \":\" or \"...\" do not matter), or the control's number."
+         L"\nGRID: the grid's name (\"grid\" when the dialog has one) or number. ROW: a row number,"
+         L"\nor in quotes a text a cell of the row shows. COLUMN: a heading or a column number."
+         L"\nWords with blanks go in double quotes, with \\\" and \\\\ inside. TEXT is the rest of"
+         L"\nthe line; \"...\" keeps blanks at its ends. In grids, * marks a read-only cell,"
+         L"\n~text~ a grey one, > the selected row; show prints the dialog, help this list.";
 }

@@ -2,33 +2,37 @@
 // line, and how each is done through the dialog's user entry points:
 //
 //   dialog NAME                  the dialog expected next (persistence name or caption)
-//   click ID                     click button or check box ID (OK and Cancel may name
-//                                IDOK and IDCANCEL)
-//   type ID TEXT                 type TEXT into field ID, replacing its text
-//   check ID on|off              tick or clear check box ID
-//   choose ID TEXT               choose the entry TEXT of drop-down list ID
-//   select GRID ROW COLUMN       select a cell of grid GRID
+//   click CONTROL                click a button or check box
+//   type CONTROL TEXT            type TEXT into a field, replacing its text
+//   check CONTROL on|off         tick or clear a check box
+//   choose CONTROL TEXT          choose the entry TEXT of a drop-down list
+//   select GRID ROW COLUMN       select a cell of a grid
 //   cell GRID ROW COLUMN TEXT    type TEXT into a cell (start-edit, then end-edit)
 //   tick GRID ROW COLUMN on|off  tick or clear a check-box cell
 //   pick GRID ROW COLUMN TEXT    choose the entry TEXT of a choice cell
 //   press GRID ROW COLUMN        click a button cell
 //   toggle GRID ROW              open or close a tree row
 //   escape                       close the dialog with Escape
+//   show                         print the dialog as the terminal shows it
 //
-// Rows and columns are the grid's own numbers (row 0 is the first heading row; hidden
-// columns count). TEXT is the rest of the line, blanks trimmed; put it in double
-// quotes to keep blanks at its ends or to give an empty text ("").
+// CONTROL is an id or what the control shows (a caption or a label, compared as
+// ui_names.h says); GRID an id or the grid's short name; ROW a row number (heading rows
+// count) or, quoted, a text a cell of the row shows; COLUMN a number or a heading. A
+// word with blanks is written in double quotes, with \" and \\ inside. TEXT is the rest
+// of the line, blanks trimmed; quote it to keep blanks at its ends or to give "".
 #pragma once
 
 #include <string>
+
+#include "mfc/ui_names.h"
 
 class CDialog;
 
 struct UiAction {
   std::wstring verb;  // as above, lower case
-  int id = 0;         // the control, or the grid
-  int row = -1;
-  int column = -1;
+  UiRef target;       // the control, or the grid
+  UiRef row;
+  UiRef column;
   bool on = false;
   std::wstring text;
 };
@@ -38,9 +42,17 @@ bool isDialogActionVerb(const std::wstring& verb);
 // Reads an action from its verb and the rest of its line; answers an empty text when
 // it is well formed, else what is wrong.
 std::wstring parseDialogAction(const std::wstring& verb, const std::wstring& argument, UiAction& action);
-// Does the action on the dialog; answers an empty text when done, else why not.
+// Finds what the action names and does it on the dialog ("show" prints the dialog);
+// answers an empty text when done, else why not.
 std::wstring applyDialogAction(CDialog& dialog, const UiAction& action);
-// "click 1", "cell 1052 3 1 "0.5"": the action as a line, for what drivers print.
+// The action as a line, its words as they were written ("click New",
+// "cell 1052 2 1 \"4.5\""), for what the drivers print.
 std::wstring dialogActionLine(const UiAction& action);
-// The list of actions, for "help" at the terminal.
+// The list of actions with an example of each, for "help" at the terminal and
+// ovhost --help-ui.
 std::wstring uiActionHelp();
+// Takes the next word off text: a quoted text (with \" and \\) or a run of non-blanks.
+// False when a quote is not closed.
+bool uiTakeWord(std::wstring& text, UiRef& word);
+// A TEXT argument: the rest of the line, trimmed; one quoted word is taken unquoted.
+std::wstring uiTextArgument(const std::wstring& rest);

@@ -94,6 +94,27 @@ void UiDriver::runDialog(CDialog& dialog) {
   uiCancelDialog(dialog, L"nobody is there to answer the dialog");
 }
 
+std::optional<std::size_t> UiDriver::pickItem(const std::wstring& question, const std::vector<std::wstring>& items) {
+  acedPrintText(uiListLine(question, items) + uiAnswerLine(L"Cancel", L"nobody is there to answer"));
+  return std::nullopt;
+}
+
+std::optional<std::wstring> UiDriver::readInput(const std::wstring& prompt) {
+  acedPrintText(uiInputLine(prompt) + uiAnswerLine(L"Cancel", L"nobody is there to answer"));
+  return std::nullopt;
+}
+
+std::wstring uiListLine(const std::wstring& question, const std::vector<std::wstring>& items) {
+  std::wstring lines = L"\n" + question;
+  for (std::size_t i = 0; i < items.size(); ++i) lines += L"\n  " + std::to_wstring(i + 1) + L". " + items[i];
+  return lines;
+}
+
+std::wstring uiInputLine(const std::wstring& prompt) {
+  const std::size_t start = prompt.find_first_not_of(L"\r\n");
+  return L"\n" + (start == std::wstring::npos ? std::wstring(L"(input)") : prompt.substr(start));
+}
+
 std::wstring uiDialogLine(const CDialog& dialog) {
   return L"\n[" + dialog.caption() + L"] dialog " + dialogNameOf(dialog);
 }

@@ -3,6 +3,7 @@
 // (print and take the default), a script of answers, or a test's own driver.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,13 @@ class UiDriver {
   // dialog's user actions until it has ended. This default has nobody to act and
   // cancels the dialog with a note (uiCancelDialog).
   virtual void runDialog(CDialog& dialog);
+  // Asks the user to pick one of several texts (the host program's list prompt, a
+  // pipe type to copy from): answers the index chosen, or nothing when the user
+  // cancels. This default has nobody to ask and cancels with a note.
+  virtual std::optional<std::size_t> pickItem(const std::wstring& question, const std::vector<std::wstring>& items);
+  // Asks for a line typed at the command line (getreal, getpoint ...): answers the
+  // text, or nothing when the user cancels as with Escape. This default cancels.
+  virtual std::optional<std::wstring> readInput(const std::wstring& prompt);
 };
 
 // The driver in effect: the console's default unless another was set.
@@ -61,6 +69,10 @@ std::wstring uiMessageBoxLine(const std::wstring& title, const std::wstring& tex
 std::wstring uiFileDialogLine(const std::wstring& title, const std::wstring& filter, const std::wstring& folder,
                               const std::wstring& fileName);
 std::wstring uiAnswerLine(const std::wstring& answer, const std::wstring& note = L"");
+// "\nQUESTION" and a numbered line for each item ("\n  1. Cast Iron").
+std::wstring uiListLine(const std::wstring& question, const std::vector<std::wstring>& items);
+// "\nPROMPT" for an input request, without the line breaks the prompt starts with.
+std::wstring uiInputLine(const std::wstring& prompt);
 // "\n[CAPTION] dialog NAME": the line a driver prints when a dialog opens.
 std::wstring uiDialogLine(const CDialog& dialog);
 // "\n-> closed with OK" (or the code's number when it has no answer name).

@@ -23,15 +23,18 @@ std::wstring checkEntry(const UiScriptEntry& entry) {
   }
   if (entry.action == L"file")
     return entry.argument.empty() ? L"a file answer needs a path (file-cancel cancels the dialog)" : L"";
-  if (entry.action == L"file-cancel")
-    return entry.argument.empty() ? L"" : L"file-cancel takes nothing after it";
+  if (entry.action == L"item" || entry.action == L"input")
+    return entry.argument.empty() ? L"an " + entry.action + L" answer needs a text (" + entry.action + L"-cancel cancels)"
+                                  : L"";
+  if (entry.action == L"file-cancel" || entry.action == L"item-cancel" || entry.action == L"input-cancel")
+    return entry.argument.empty() ? L"" : entry.action + L" takes nothing after it";
   if (entry.action == L"dialog") return entry.argument.empty() ? L"a dialog line needs the dialog's name" : L"";
   if (isDialogActionVerb(entry.action)) {
     UiAction action;
     return parseDialogAction(entry.action, entry.argument, action);
   }
   return L"unknown answer \"" + entry.action +
-         L"\" (expected messagebox, file, file-cancel, dialog or a dialog action)";
+         L"\" (expected messagebox, file, item, input, their -cancel forms, dialog or a dialog action)";
 }
 
 std::unique_ptr<ScriptedUiDriver>& installedDriver() {
@@ -145,10 +148,54 @@ void ScriptedUiDriver::runDialog(CDialog& dialog) {
   acedPrintText(uiDialogClosedLine(dialog.endCode()));
 }
 
+std::optional<std::size_t> ScriptedUiDriver::pickItem(const std::wstring& question,
+                                                      const std::vector<std::wstring>& items) {
+  std::wstring why;
+  std::optional<std::size_t> chosen;
+  if (const UiScriptEntry* entry = take({L"item", L"item-cancel"}, L"a list prompt", why)) {
+    const std::wstring wanted = entry->action == L"item" ? uiTextArgument(entry->argument) : L"";
+    if (entry->action == L"item") chosen = uiFindItem(items, wanted);
+    if (entry->action == L"item" && !chosen)
+      why = L"line " + std::to_wstring(entry->line) + L" of " + sourceName_ + L" names no entry \"" + wanted + L"\"";
+  }
+  acedPrintText(uiListLine(question, items) +
+                uiAnswerLine(chosen ? items[*chosen] : L"Cancel", why.empty() ? L"" : L"default; " + why));
+  return chosen;
+}
+
+std::optional<std::wstring> ScriptedUiDriver::readInput(const std::wstring& prompt) {
+  std::wstring why;
+  std::optional<std::wstring> typed;
+  if (const UiScriptEntry* entry = take({L"input", L"input-cancel"}, L"a request for input", why)) {
+    if (entry->action == L"input") typed = uiTextArgument(entry->argument);
+  }
+  acedPrintText(uiInputLine(prompt) + uiAnswerLine(typed ? *typed : L"Cancel", why.empty() ? L"" : L"default; " + why));
+  return typed;
+}
+
 bool installScriptedUiDriver(const std::string& path, std::wstring& error) {
   std::unique_ptr<ScriptedUiDriver> driver = ScriptedUiDriver::fromFile(path, error);
   if (!driver) return false;
   setUiDriver(driver.get());
   installedDriver() = std::move(driver);  // the one installed before is no longer current
   return true;
+}
+
+std::wstring uiAnswerFileHelp() {
+  return L"An answer file (ovhost --ui FILE) has one answer a line, taken in order by what asks:"
+         L"\n  # a comment                  blank lines and comments are skipped"
+         L"\n  messagebox Yes               the next message box: OK, Cancel, Yes, No, Abort, Retry,"
+         L"\n                               Ignore, Try Again or Continue"
+         L"\n  file /blocks/GATE.dwg        the next file dialog: choose this file"
+         L"\n  file-cancel                  the next file dialog: cancel"
+         L"\n  item \"Cast Iron\"             the next list prompt: the entry shown so"
+         L"\n  item-cancel                  the next list prompt: cancel"
+         L"\n  input 10.5                   the next request for input (getreal, getpoint 3,4 ...)"
+         L"\n  input-cancel                 the next request for input: cancel (Escape)"
+         L"\n  dialog Pipe Sizing Tables    the next dialog, by caption or persistence name; the"
+         L"\n                               lines after it are its actions:" +
+         uiActionHelp() +
+         L"\nA dialog, box or prompt opened by a dialog's button answers from the lines after"
+         L"\nthat button's action. A refused action prints why and the dialog goes on; a dialog"
+         L"\nwhose actions run out is cancelled.\n";
 }

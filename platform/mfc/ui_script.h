@@ -7,9 +7,16 @@
 //                           Ignore, Try Again or Continue (any case)
 //   file /path/to/GATE.dwg  the next file dialog: choose this file (rest of the line)
 //   file-cancel             the next file dialog: cancel
+//   item TEXT               the next list prompt: the entry shown as TEXT
+//   item-cancel             the next list prompt: cancel
+//   input TEXT              the next request for input (getreal, getpoint ...): TEXT
+//   input-cancel            the next request for input: cancel, as Escape does
 //   dialog NAME             the next dialog: it must be NAME; the lines after it are
 //                           its actions (click, type, check, choose, select, cell,
-//                           tick, pick, press, toggle, escape: see ui_actions.h)
+//                           tick, pick, press, toggle, escape, show: ui_actions.h)
+//
+// A dialog, box, prompt or file dialog opened while a dialog runs (by one of its
+// handlers) takes its answers from the lines that follow the action that opened it.
 //
 // When the answers run out, or the next one is for another kind of dialog, or names
 // a button the box does not have, the box takes its default (a file dialog cancels)
@@ -26,7 +33,7 @@
 #include "mfc/ui_driver.h"
 
 struct UiScriptEntry {
-  std::wstring action;    // "messagebox", "file", "file-cancel", "dialog" or a dialog action
+  std::wstring action;    // "messagebox", "file", "item", "input", their "-cancel", "dialog" or an action
   std::wstring argument;  // the rest of the line, blanks trimmed
   int line = 0;
 };
@@ -44,6 +51,8 @@ class ScriptedUiDriver : public UiDriver {
   std::optional<std::wstring> pickFile(const std::wstring& title, const std::wstring& filter,
                                        const std::wstring& folder, const std::wstring& fileName) override;
   void runDialog(CDialog& dialog) override;
+  std::optional<std::size_t> pickItem(const std::wstring& question, const std::vector<std::wstring>& items) override;
+  std::optional<std::wstring> readInput(const std::wstring& prompt) override;
 
   std::size_t remaining() const { return entries_.size() - next_; }
 
@@ -65,3 +74,6 @@ class ScriptedUiDriver : public UiDriver {
 // file that cannot be read or is malformed it answers false with the error and
 // leaves the current driver as it was.
 bool installScriptedUiDriver(const std::string& path, std::wstring& error);
+
+// The answer file's grammar with an example of each line, for ovhost --help-ui.
+std::wstring uiAnswerFileHelp();

@@ -8,12 +8,14 @@
 #include "mfc/dialog.h"
 #include "mfc/dialog_screen.h"
 #include "mfc/ui_actions.h"
+#include "mfc/ui_names.h"
 #include "win/win_text.h"
 
 bool TerminalUiDriver::readLine(const std::wstring& prompt, std::wstring& line) {
   acedPrintText(prompt);
   std::string utf8;
   if (!std::getline(in_, utf8)) return false;
+  acedPrintInputEndedLine();
   if (!utf8.empty() && utf8.back() == '\r') utf8.pop_back();
   line = winTrim(acutUtf8ToWide(utf8));
   return true;
@@ -64,10 +66,6 @@ void TerminalUiDriver::runDialog(CDialog& dialog) {
       acedPrintText(uiActionHelp() + L"\n");
       continue;
     }
-    if (verb == L"show") {
-      acedPrintText(dialogScreen(dialog));
-      continue;
-    }
     UiAction action;
     std::wstring problem = parseDialogAction(verb, argument, action);
     if (problem.empty()) problem = applyDialogAction(dialog, action);
@@ -75,7 +73,35 @@ void TerminalUiDriver::runDialog(CDialog& dialog) {
       acedPrintText(L"-> " + problem + L" (help lists the actions)\n");
       continue;
     }
-    if (!dialog.isEnded()) acedPrintText(dialogScreen(dialog));
+    if (verb == L"show") acedPrintText(L"\n");  // the action printed the screen; end its last line
+    else if (!dialog.isEnded()) acedPrintText(dialogScreen(dialog));
   }
   acedPrintText(uiDialogClosedLine(dialog.endCode()) + L"\n");
+}
+
+std::optional<std::size_t> TerminalUiDriver::pickItem(const std::wstring& question,
+                                                      const std::vector<std::wstring>& items) {
+  acedPrintText(uiListLine(question, items));
+  std::wstring line;
+  while (readLine(L"\nNumber or text (empty to cancel)? ", line) && !line.empty()) {
+    const UiRef word{line, false};
+    std::optional<std::size_t> chosen = uiFindItem(items, uiTextArgument(line));
+    if (word.isNumber() && word.number() >= 1 && static_cast<std::size_t>(word.number()) <= items.size())
+      chosen = static_cast<std::size_t>(word.number() - 1);
+    if (chosen) {
+      acedPrintText(uiAnswerLine(items[*chosen]));
+      return chosen;
+    }
+  }
+  acedPrintText(uiAnswerLine(L"Cancel"));
+  return std::nullopt;
+}
+
+std::optional<std::wstring> TerminalUiDriver::readInput(const std::wstring& prompt) {
+  std::wstring line;
+  if (!readLine(uiInputLine(prompt) + L" ", line)) {
+    acedPrintText(uiAnswerLine(L"Cancel", L"end of input"));
+    return std::nullopt;
+  }
+  return line;
 }

@@ -20,9 +20,14 @@ class TerminalUiDriver : public UiDriver {
   // Reads a path; an empty line or the end of input cancels.
   std::optional<std::wstring> pickFile(const std::wstring& title, const std::wstring& filter,
                                        const std::wstring& folder, const std::wstring& fileName) override;
-  // Prints the dialog, then reads actions until it ends: "help" lists them, "show"
-  // prints the dialog again; the end of input cancels it with a note.
+  // Prints the dialog, then reads actions until it ends, printing it again after each
+  // one: "help" lists them, "show" prints the dialog; the end of input cancels it.
   void runDialog(CDialog& dialog) override;
+  // Prints the numbered list and reads a number or an entry's text; an empty line or
+  // the end of input cancels; anything else asks again.
+  std::optional<std::size_t> pickItem(const std::wstring& question, const std::vector<std::wstring>& items) override;
+  // Prints the prompt and reads the line typed; the end of input cancels.
+  std::optional<std::wstring> readInput(const std::wstring& prompt) override;
 
  private:
   // The next line typed, after printing prompt; false at the end of input.

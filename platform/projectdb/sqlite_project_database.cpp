@@ -124,6 +124,7 @@ void SqliteProjectDatabase::answerRow(bool found, CursorRow& row, VARIANT* out, 
 
 SqliteSession::OpenResult SqliteProjectDatabase::openFile(BSTR path) {
   forgetCursors();
+  projectNote_.clear();
   errorPending_ = false;
   ComponentFailure failure{0, {}};
   SqliteSession::OpenResult result = session_.open(filePath(path), failure);
@@ -141,6 +142,8 @@ HRESULT SqliteProjectDatabase::raw_OpenProjectDatabase(BSTR path, long, long, BS
         setError({projectdb_error::kDamaged, L"The database '" + wide(filePath(path)) + L"' failed its integrity check."});
         session_.close();
         answer = L"*REPAIR*";
+      } else {
+        projectNote_.set(filePath(path));
       }
       break;
     case SqliteSession::OpenResult::Damaged:
@@ -170,6 +173,7 @@ HRESULT SqliteProjectDatabase::raw_IsOpen(VARIANT_BOOL* open) {
 HRESULT SqliteProjectDatabase::raw_CloseDatabase(VARIANT* ignored) {
   if (ignored != nullptr) VariantClear(ignored);
   forgetCursors();
+  projectNote_.clear();
   session_.close();
   return S_OK;
 }

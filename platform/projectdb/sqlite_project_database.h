@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "projectdb/open_projects.h"
 #include "projectdb/component_failure.h"
 #include "projectdb/project_database.h"
 #include "projectdb/sqlite_session.h"
@@ -83,6 +84,7 @@ class SqliteProjectDatabase final : public ProjectDatabase {
 
   std::atomic<ULONG> references_{1};
   SqliteSession session_;
+  OpenProjectNote projectNote_;  // while open as a project
   std::map<std::string, TableCursor> cursors_;  // by lower-case table name
   TableCursor* current_ = nullptr;
   bool errorPending_ = false;

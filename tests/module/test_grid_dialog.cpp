@@ -167,7 +167,7 @@ TEST_F(GridDialogTest, ScriptedGridActions) {
             L"\n-> toggle 1053 1"
             L"\n-> toggle 1053 3\n-> refused: the dialog refused to open row 3"
             L"\n-> press 1053 2 1"
-            L"\n-> click 1"
+            L"\n-> click OK"
             L"\n-> closed with OK");
   const std::vector<GridNoticeKind> expected = {
       GridNoticeKind::SelectionChanged, GridNoticeKind::StartEdit, GridNoticeKind::EndEdit,
@@ -194,6 +194,7 @@ TEST_F(GridDialogTest, TerminalScreenOfTwoHeadingRows) {
       L"  2 | 1/2* | 0          | 0        | [x]\n"
       L"  3 | 3/4* | 0          | 0        | [x]\n"
       L"> 4 | 1*   | 0          | ~0~      | [ ]\n"
+      L"  selected: row 4, column 4 (Standard\\nSize)\n"
       L"[1053] grid \"Tree\":\n"
       L"    | 0               | 1\n"
       L"  0 | Object          | Query\n"
@@ -214,7 +215,8 @@ TEST(GridScreen, OpenTreeRows) {
             L"  0 | Object          | Query\n"
             L"  1 | - Pipes*        | <Query>\n"
             L"> 2 |   Copper*       | <Query>\n"
-            L"  3 | + Pipe Symbols* | <Query>\n");
+            L"  3 | + Pipe Symbols* | <Query>\n"
+            L"  selected: row 2, column 1 (Query)\n");
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ TEST_F(ScriptTest, ActionsAndBoxesInOrder) {
   EXPECT_EQ(script_->remaining(), 0u);
   EXPECT_EQ(printed_,
             L"\n[Ask] dialog test:Ask"
-            L"\n-> click 1"
+            L"\n-> click OK"
             L"\n[Ask] Name cannot be a blank string.\n-> OK"
             L"\n-> type 11 \"Main\""
             L"\n-> click 20"
@@ -129,12 +129,15 @@ TEST(ScriptFormat, MalformedActionsAreErrors) {
   };
   const Case cases[] = {
       {"dialog\n", L"x.ui:1: a dialog line needs the dialog's name"},
-      {"click\n", L"x.ui:1: expected click ID"},
+      {"click\n", L"x.ui:1: expected click CONTROL"},
+      {"click \"New\n", L"x.ui:1: expected click CONTROL"},
+      {"item\n", L"x.ui:1: an item answer needs a text (item-cancel cancels)"},
+      {"input-cancel 3\n", L"x.ui:1: input-cancel takes nothing after it"},
       {"# c\nselect 5 1\n", L"x.ui:2: expected select GRID ROW COLUMN"},
       {"tick 5 1 1 maybe\n", L"x.ui:1: expected tick GRID ROW COLUMN on|off"},
       {"escape now\n", L"x.ui:1: expected escape"},
-      {"press 5 a 1\n", L"x.ui:1: expected press GRID ROW COLUMN"},
-      {"jump 3\n", L"x.ui:1: unknown answer \"jump\" (expected messagebox, file, file-cancel, dialog or a dialog action)"},
+            {"jump 3\n", L"x.ui:1: unknown answer \"jump\" (expected messagebox, file, item, input, their -cancel forms, dialog or a "
+       L"dialog action)"},
   };
   for (const Case& c : cases) {
     std::wstring error;
@@ -147,15 +150,18 @@ TEST(ScriptFormat, MalformedActionsAreErrors) {
       << acutWideToUtf8(error);
 }
 
-// Quoted texts keep their blanks; an empty pair of quotes is an empty text.
+// Quoted texts keep their blanks and take \" and \\; an empty pair of quotes is an
+// empty text; a quoted number is a name, never an id.
 TEST(ScriptFormat, QuotedTexts) {
   UiAction action;
-  ASSERT_EQ(parseDialogAction(L"cell", L" 5 2 3 \"  two  \" ", action), L"");
+  ASSERT_EQ(parseDialogAction(L"cell", L" 5 \"a \\\"b\\\\\" 3 \"  two  \" ", action), L"");
+  EXPECT_EQ(action.row.word, L"a \"b\\");
   EXPECT_EQ(action.text, L"  two  ");
-  ASSERT_EQ(parseDialogAction(L"type", L"7 \"\"", action), L"");
+  EXPECT_EQ(dialogActionLine(action), L"cell 5 \"a \\\"b\\\\\" 3 \"  two  \"");
+  ASSERT_EQ(parseDialogAction(L"type", L"\"7\" \"\"", action), L"");
   EXPECT_EQ(action.text, L"");
-  EXPECT_EQ(action.id, 7);
-  EXPECT_EQ(dialogActionLine(action), L"type 7 \"\"");
+  EXPECT_FALSE(action.target.isNumber());
+  EXPECT_EQ(dialogActionLine(action), L"type \"7\" \"\"");
 }
 
 // ---- the terminal driver --------------------------------------------------------------
@@ -176,7 +182,7 @@ TEST_F(DialogTest, TerminalDriverReadsTypedActions) {
       L"[1] button \"OK\"\n"
       L"[20] button \"Again\"\n";
   EXPECT_EQ(printed_.substr(0, 23 + screen.size()), L"\n[Ask] dialog test:Ask\n" + screen);
-  EXPECT_NE(printed_.find(L"  cell GRID ROW COLUMN TEXT    type into a grid cell"), std::wstring::npos);
+  EXPECT_NE(printed_.find(L"  cell GRID ROW COLUMN TEXT     cell values \"3/4\\\"\" Horizontal 12.5"), std::wstring::npos);
   EXPECT_NE(printed_.find(L"-> unknown action \"frobnicate\" (help lists the actions)\n"), std::wstring::npos);
   EXPECT_NE(printed_.find(L"[11] field \"Name:\" = \"Pat\" (focus)\n"), std::wstring::npos);
   const std::wstring end = L"dialog> \n-> closed with OK\n";

@@ -262,8 +262,8 @@ TEST_F(UiTest, MalformedScriptsAreRefused) {
                        L"Try Again, Continue)"},
       {"# fine\nfile   \n", L"ui.txt:2: a file answer needs a path (file-cancel cancels the dialog)"},
       {"file-cancel now\n", L"ui.txt:1: file-cancel takes nothing after it"},
-      {"\n\nclack OK\n", L"ui.txt:3: unknown answer \"clack\" (expected messagebox, file, file-cancel, dialog or a "
-                         L"dialog action)"},
+      {"\n\nclack OK\n", L"ui.txt:3: unknown answer \"clack\" (expected messagebox, file, item, input, their "
+                         L"-cancel forms, dialog or a dialog action)"},
   };
   for (const Case& c : cases) {
     std::wstring error;
@@ -289,7 +289,7 @@ TEST_F(UiTest, InstallScriptedDriverFromFile) {
   EXPECT_FALSE(installScriptedUiDriver(dir.string(), error));
   EXPECT_FALSE(installScriptedUiDriver(bad, error));
   EXPECT_EQ(error, acutUtf8ToWide(bad) +
-                       L":2: unknown answer \"whatever\" (expected messagebox, file, file-cancel, dialog or a dialog action)");
+                       L":2: unknown answer \"whatever\" (expected messagebox, file, item, input, their -cancel forms, dialog or a dialog action)");
   EXPECT_EQ(&uiDriver(), console);
 
   ASSERT_TRUE(installScriptedUiDriver(good, error));

@@ -7,3 +7,7 @@
 (print (ov_plumb-options "BLOCKS/" "pipe-breakWidth" T))
 (print (ov_plumb-options "BLOCKS/" "" nil "missing.ov"))
 (print (ov_plumb-options 7))
+; What the first run stored, as the project file holds it.
+(foreach row (host-sql "SELECT sKey, bNumeric, dNumber, sText FROM tblGlobal WHERE sKey IN (?, ?, ?) ORDER BY sKey"
+                       "pipe-breakWidth" "pipe-verticalMethod" "pipe-leaderBlock")
+  (print row))

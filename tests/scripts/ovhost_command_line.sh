@@ -44,6 +44,14 @@ expect_err "option -d needs a value"
 run "help" --help
 expect_status 0
 expect_out "usage: ovhost"
+expect_out "--help-ui"
+
+run "answer file grammar" --help-ui
+expect_status 0
+for line in "messagebox Yes" "item-cancel" "input 10.5" 'cell GRID ROW COLUMN TEXT     cell values "3/4\"" Horizontal 12.5' \
+            'choose CONTROL TEXT           choose "Pipe Type" "Cast Iron"' "show"; do
+  expect_out "$line"
+done
 
 run "unreadable script runs nothing" -q --no-module -e '(princ "ran")' missing.lsp
 expect_status 2

@@ -1,0 +1,35 @@
+// The project files the component has open as projects (OpenProjectDatabase), so that
+// the host's own LISP program reaches the project of the current drawing as the module
+// found it, without knowing the module's rules for finding one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+// Notes one connection's open project file for as long as it is set.
+class OpenProjectNote {
+ public:
+  OpenProjectNote() = default;
+  ~OpenProjectNote() { clear(); }
+  OpenProjectNote(const OpenProjectNote&) = delete;
+  OpenProjectNote& operator=(const OpenProjectNote&) = delete;
+  void set(const std::string& path);
+  void clear();
+
+ private:
+  std::string path_;
+};
+
+// The open project file that lies in folder; empty when none.
+std::string openProjectInFolder(const std::string& folder);
+
+// A value of an SQL row: NULL, an integer, a real or a text.
+using SqlCell = std::variant<std::monostate, std::int64_t, double, std::wstring>;
+
+// Runs one statement on a project file through a connection of its own (WAL and the
+// busy timeout let it stand beside the module's), with the values bound to its "?"
+// parameters in order. Answers the rows it gives; false with SQLite's message.
+bool runProjectSql(const std::string& path, const std::wstring& sql, const std::vector<SqlCell>& values,
+                   std::vector<std::vector<SqlCell>>& rows, std::wstring& error);

@@ -1,0 +1,51 @@
+; ovhost: --ui $SCRIPT_DIR/host_program.ui
+; setup: --new-project .
+; The application program's functions on a new project, as the module calls them: what
+; they write is read back from the project file with host-sql.
+;; The module opens the drawing's project on its first call that needs it.
+(ov_plumb-getLayer "LABEL" 1)
+; A sizing table's label group is made, made again without doubling, and deleted with
+; the table and its values; a name is data, quotes and all.
+(setq ptype (car (car (host-sql "SELECT ixPipeType FROM tblPipeType ORDER BY iSortOrder"))))
+(host-sql "INSERT INTO tblPipeSizingTable (ixPipeType, iSortOrder, sName, bActive, bHorizontalOnly) VALUES (?, 99, 'Tmp', -1, 0)" ptype)
+(setq table (car (car (host-sql "SELECT max(ixPipeSizingTable) FROM tblPipeSizingTable"))))
+(host-sql "INSERT INTO tblPipeSizingValue (ixPipeSizingTable, ixPipeSize, dFlow, dFlowVertical, bEnable) VALUES (?, 1, 2.0, 3.0, -1)" table)
+(pipeSizingTable-createLabelGroup table "Bob's \"Main\"")
+(pipeSizingTable-createLabelGroup table "Bob's \"Main\"")
+(print (host-sql "SELECT sKey, sLabel FROM tblLabelGroup WHERE sGroup = ? ORDER BY sKey" (strcat "Pipe Sizing Table:" (itoa table))))
+(pipeSizingTable-deleteRecord table)
+(print (host-sql "SELECT (SELECT count(*) FROM tblPipeSizingTable WHERE ixPipeSizingTable = ?1), (SELECT count(*) FROM tblPipeSizingValue WHERE ixPipeSizingTable = ?1), (SELECT count(*) FROM tblLabelGroup WHERE sGroup = ?2)" table (strcat "Pipe Sizing Table:" (itoa table))))
+; The types a pipe can take are those with sizes: a type without any is left out.
+(host-sql "INSERT INTO tblPipeType (sName, sShortName, iSortOrder, bReversed, iElbow, iTee, bFittingTicks, iLabelLocation, bHidePipe) VALUES ('Empty', 'E', 0, 0, 0, 0, 0, 0, 0)")
+(print (= (pipe-query-getNumber) (length (cdr (car (pipe-usableTypes-withPipe-arx 1 nil 3))))))
+(print (member "Empty" (cadr (pipe-usableTypes-withPipe-arx 1 3 nil))))
+(print (car (car (pipe-usableTypes-withPipe-arx 1 3 nil))))
+; Deleting a type removes what refers to it everywhere but the type's own row.
+(pipe-insertFixtureConnection-resetGlobal)
+(plumb-deletePipeType ptype)
+(print (host-sql "SELECT (SELECT count(*) FROM tblPipeSize WHERE ixPipeType = ?1), (SELECT count(*) FROM tblPipeSizingTable WHERE ixPipeType = ?1), (SELECT count(*) FROM tblPipeSumCategory WHERE ixPipeType = ?1), (SELECT count(*) FROM tblPipeLabel WHERE ixPipeType = ?1), (SELECT count(*) FROM tblPipeType WHERE ixPipeType = ?1)" ptype))
+; A deleted valve symbol's replacement is asked with "None" first; cancelled, nil.
+(host-sql "INSERT INTO tblDwgValve (iSortOrder, sDescription, sBlockName, bToScale) VALUES (1, 'Ball Valve', 'BALL', 0), (2, 'Gate Valve', 'GATE', 0), (3, 'Check Valve', 'CHECK', 0)")
+(setq ball (car (car (host-sql "SELECT ixDwgValve FROM tblDwgValve WHERE sBlockName = 'BALL'"))))
+(setq gate (car (car (host-sql "SELECT ixDwgValve FROM tblDwgValve WHERE sBlockName = 'GATE'"))))
+(print (equal (util-deleteBlocks ball "Valve" "plumb" nil) (list ball gate)))
+(print (util-deleteBlocks gate "Valve" "plumb" (list (list ball gate))))
+; The fixture connection's settings come back in the dialog's order, boxes as -1.
+(pipe-insertFixtureConnection-putGlobal 3 4 5 6 48 1 0 2)
+(print (pipe-insertFixtureConnection-getGlobal))
+(pipe-insertFixtureConnection-setGlobal-addPSC '((10 . 1.5) (11 . 4)))
+(print (list (pipe-insertFixtureConnection-getdValue 11) (pipe-insertFixtureConnection-getdValue 99)))
+(pipe-insertFixtureConnection-resetGlobal)
+(print (list (pipe-insertFixtureConnection-getGlobal) (pipe-insertFixtureConnection-getdValue 11)))
+; The floor grid comes back as saved; deferred work runs once, in order.
+(plumb-floor-saveGrid '(("1" "Level 1" "0-0") ("2" "Level 2" "10-0")))
+(print (plumb-floor-getGrid))
+(setq log nil ov_plumb-toDoList '((setq log (cons 1 log)) (setq log (cons 2 log))))
+(c:ov_plumb-doToDo)
+(c:ov_plumb-doToDo)
+(print log)
+; SQL mistakes are errors that say what SQLite said; nothing runs twice.
+(host-sql "SELECT sName FROM tblNowhere")
+(host-sql "SELECT ?" 1 2)
+(host-sql "DELETE FROM tblFloor; DELETE FROM tblPipe")
+(print (host-sql "SELECT count(*) FROM tblFloor"))
