@@ -7,8 +7,10 @@
 #include <cstdlib>
 
 #include "arx/aced_lisp.h"
+#include "arx/db_entities.h"
 #include "arx/db_symtab.h"
 #include "arx/sysvars.h"
+#include "com/safearray.h"
 #include "db/project_seed.h"
 #include "frame/context.h"
 #include "win/shell_execute.h"
@@ -73,6 +75,11 @@ FrameTest::FrameTest() {
 }
 
 void FrameTest::TearDown() {
+  if (db_) {
+    _variant_t ignored;
+    db_->CloseDatabase(&ignored);
+    db_ = nullptr;
+  }
   for (AcApDocument* doc : manager()->hostDocuments())
     EXPECT_EQ(doc->hostLockCount(), 0) << "left locked: " << acutWideToUtf8(doc->fileName());
   EXPECT_EQ(manager()->hostUnbalancedUnlocks(), unbalancedAtStart_) << "an unlock found no lock";
@@ -105,6 +112,54 @@ std::wstring FrameTest::makeProject(const std::string& folder) {
   EXPECT_EQ(error, L"");
   EXPECT_FALSE(file.empty());
   return file;
+}
+
+void FrameTest::openProject(const std::string& folder) {
+  projectFile_ = makeProject(folder);
+  ASSERT_TRUE(SUCCEEDED(db_.CreateInstance(CLSID_ProjectDatabase, nullptr, CLSCTX_ALL)));
+  ASSERT_EQ(std::wstring(db_->OpenProjectDatabase(_bstr_t(projectFile_.c_str()), 0, 0)), L"OK");
+}
+
+void FrameTest::sql(const std::wstring& statement) {
+  EXPECT_EQ(db_->Execute(_bstr_t(statement.c_str())), VARIANT_TRUE) << acutWideToUtf8(statement);
+}
+
+long FrameTest::number(const std::wstring& query) {
+  _variant_t rows;
+  VARIANT_BOOL ok = VARIANT_FALSE;
+  db_->Query(_bstr_t(query.c_str()), &rows, &ok);
+  // The answer is "*NewRecord*", the column's name, its value.
+  LONG at = 2;
+  _variant_t value;
+  if (rows.vt != (VT_ARRAY | VT_VARIANT) || FAILED(SafeArrayGetElement(rows.parray, &at, &value))) return -1;
+  switch (value.vt) {
+    case VT_I4: return value.lVal;
+    case VT_I2: return value.iVal;
+    case VT_R8: return static_cast<long>(value.dblVal);
+    case VT_BOOL: return value.boolVal;
+    default: return -1;
+  }
+}
+
+AcDbObjectId FrameTest::appendToModelSpace(AcDbEntity* entity) {
+  AcDbBlockTableRecord* space = nullptr;
+  AcDbObjectId id;
+  EXPECT_EQ(acdbOpenObject(space, acdbHostApplicationServices()->workingDatabase()->modelSpaceId(), AcDb::kForWrite),
+            Acad::eOk);
+  if (space == nullptr) {
+    delete entity;
+    return id;
+  }
+  EXPECT_EQ(space->appendAcDbEntity(id, entity), Acad::eOk);
+  entity->close();
+  space->close();
+  return id;
+}
+
+size_t FrameTest::count(const std::wstring& text, const std::wstring& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++n;
+  return n;
 }
 
 AcApDocument* FrameTest::open(const std::string& relative) {

@@ -13,8 +13,10 @@
 
 #include "arx/aced_print.h"
 #include "arx/ap_doc_manager.h"
+#include "arx/db_entities.h"
 #include "lisp/lisp_interpreter.h"
 #include "mfc/ui_driver.h"
+#include "projectdb/project_database.h"
 
 class ovApplication;
 
@@ -51,6 +53,15 @@ class FrameTest : public ::testing::Test {
   std::wstring makeProject(const std::string& folder);
   // Opens the drawing there (a new one when no file is there), its folder made first.
   AcApDocument* open(const std::string& relative);
+  // Makes a standard project in that folder and opens it through the component as db_,
+  // which the test may change with sql and read with number (-1 when no number came).
+  void openProject(const std::string& folder);
+  void sql(const std::wstring& statement);
+  long number(const std::wstring& query);
+  // Appends the entity to the current drawing's model space and closes it.
+  static AcDbObjectId appendToModelSpace(AcDbEntity* entity);
+  // How often part occurs in text.
+  static size_t count(const std::wstring& text, const std::wstring& part);
   // Marks the drawing as one that uses the project database (ORVANE: OV_PLUMB = YES),
   // or with another answer.
   static void markAsUsingProjectDatabase(AcDbDatabase* db, const wchar_t* answer = L"YES");
@@ -74,6 +85,8 @@ class FrameTest : public ::testing::Test {
   LispCurrentScope current_{lisp_};
   std::wstring output_;
   RecordingUiDriver ui_;
+  std::wstring projectFile_;
+  ProjectDatabasePtr db_;
 
  private:
   AcedPrintSink previousSink_;
