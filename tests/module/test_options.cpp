@@ -340,6 +340,7 @@ TEST_F(OptionsDialog, AReadOnlyDatabaseFileIsRefusedWithAMessage) {
                              [] {
                                gReadOnly = new RecordingDatabase;
                                gReadOnly->readOnly = true;
+                               gReadOnly->AddRef();  // kept by the test until it has read the calls
                                gReadOnly->AddRef();
                                return static_cast<IUnknown*>(static_cast<ProjectDatabase*>(gReadOnly));
                              }),
@@ -347,6 +348,7 @@ TEST_F(OptionsDialog, AReadOnlyDatabaseFileIsRefusedWithAMessage) {
   const std::string call = "(ov_plumb-options \"B/\" \"\" nil \"" + acutWideToUtf8(projectFile_) + "\")";
   const std::wstring result = runWith(call, "messagebox OK\n" + std::string(kOpen) + kOk);
   const Texts calls = gReadOnly->calls;
+  gReadOnly->Release();
   registerProjectDatabaseClass();
   EXPECT_EQ(result, L"nil");
   EXPECT_TRUE(watcher_->opened.empty());
@@ -399,7 +401,8 @@ TEST_F(OptionsDialog, TheBrowserPutsTheChosenDrawingsTitleInTheCell) {
               "file " + blocks + "MISSING.dwg\n" + kOk,
           "(ov_plumb-options \"" + blocks + "\")");
   const std::wstring filter = L"Drawing (*.dwg)|*.dwg|||" + acutUtf8ToWide(blocks) + L"|";
-  EXPECT_EQ(watcher_->files, (Texts{filter + L"VALVE 1", filter + L"GATE", filter + L"abcdefgh", filter + L"_CLOSEDFILLED"}));
+  EXPECT_EQ(watcher_->files,
+            (Texts{filter + L"VALVE 1", filter + L"_CLOSEDFILLED", filter + L"abcdefgh", filter + L"_CLOSEDFILLED"}));
   EXPECT_EQ(watcher_->closed[0].value(L"ELEVLABEL TOP BLOCK"), L"GATE");
   EXPECT_EQ(stored(L"ELEVLABEL TOP BLOCK"), L"T:GATE");
   EXPECT_EQ(stored(L"pipe-leaderBlock"), L"T:GATE");

@@ -261,10 +261,6 @@ const Statement kStatements[] = {
     {L"SELECT ixPipeSizingValue, ixPipeSize, dFlow, dFlowVertical, bEnable FROM tblPipeSizingValue"
      L" WHERE ixPipeSizingTable = {TABLE}"},
     {L"select ixPipe from tblPipe where ixPipeSizingTable = {TABLE}", 4},
-    {L"select ixPipe from tblPipe where ixPipeSizingTable = 9002", 0},
-    {L"SELECT ixPipeSizingTable FROM tblPipeSizingTable WHERE sName = 'Spare' AND ixPipeType = {T1}", 1},
-    {L"SELECT ixPipeSizingTable FROM tblPipeSizingTable WHERE sName = 'Spare' AND ixPipeType = {T2}", 0},
-    {L"SELECT ixPipeType, sName FROM tblPipeType ORDER BY iSortOrder", -1, L"ixPipeType", L"{T1}"},
     // Saving a table keeps its label group in step, and only its own.
     {L"update tblLabelGroup set bDisplay = 0 where sKey = \"Vertical Flow\" and sGroup = \"Pipe Sizing Table:{TABLE}\""},
     {L"select bDisplay from tblLabelGroup where sKey = 'Vertical Flow' and sGroup = 'Pipe Sizing Table:{TABLE}'", 1,
@@ -273,29 +269,16 @@ const Statement kStatements[] = {
      L" and sGroup = \"Pipe Sizing Table:{TABLE}\""},
     {L"select sGroup from tblLabelGroup where sLabel = 'Main riser'", 1, L"sGroup", L"Pipe Sizing Table:{TABLE}"},
     // The sizes grid, sizes in use, a new size's tables, the flow lookup grid.
-    {L"SELECT ixPipeSize, dInteriorDiameter, dExteriorDiameter, sLabel FROM tblPipeSize WHERE ixPipeType = {T1}"
-     L" ORDER BY dInteriorDiameter", -1, L"dExteriorDiameter", L"0.002"},
     {L"select ixPipe from tblPipe where ixPipeSize = {SIZE1}", 2},
-    {L"select ixPipe from tblPipe where ixPipeSize = 9001", 0},
-    {L"SELECT ixPipeSizingTable FROM tblPipeSizingTable WHERE ixPipeType = {T1}"},
     {L"select ixPipeFlowLookup, iFixtures, dFlow, ixPipeSizeMin from tblPipeFlowLookup"
      L" where ixPipeSumCategory = {LCAT} order by iFixtures"},
     {L"DELETE from tblPipeSizingValue WHERE ixPipeSize = {SIZE2}"},
     {L"select ixPipeSizingValue from tblPipeSizingValue where ixPipeSize = {SIZE2}", 0},
     // The query dialog's flows and the categories.
-    {L"select ixPipeSumCategory, sName from tblPipeSumCategory where ixPipeType = {T1} order by iOrder", -1,
-     L"ixPipeSumCategory", L"{CAT}"},
-    {L"select * from tblPipeSumCategory where ixPipeType = {T1} order by iOrder", -1, L"ixPipeType", L"{T1}"},
     {L"select ixPipeSum, bFixed, dValue from tblPipeSum where ixPipeSumCategory = {CAT} and ixPipe = 9011"
      L" and bFixed = -1", 1, L"dValue", L"3"},
-    {L"select ixPipeSum, bFixed, dValue from tblPipeSum where ixPipeSumCategory = {CAT} and ixPipe = 9011"
-     L" and bFixed = 0", 1, L"dValue", L"5"},
-    {L"SELECT ixPipeSizingTable, sName FROM tblPipeSizingTable WHERE ixPipeType = {T1} and bActive = -1"
-     L" ORDER BY iSortOrder", 1},
-    {L"Select ixLayerSystem, sDescription from tblLayerSystem"},
     {L"select ixPipeSumCategory, iOrder, sName, sLabelPrefix, sLabelSuffix, iConversionType, dMultiplier"
      L" from tblPipeSumCategory where ixPipeType = {T1} order by iOrder", -1, L"ixPipeSumCategory", L"{CAT}"},
-    {L"select dValue from tblPipeSum where ixPipeSumCategory = {CAT} and bFixed = -1 and dValue > 0", 1},
     {L"delete from tblPipeSum where ixPipe = 9011"},
     {L"select ixPipeSum from tblPipeSum where ixPipe in (9011, 9013)", 2},
     {L"delete from tblPipeFlowLookup where ixPipeSumCategory = {LCAT}"},
@@ -303,13 +286,9 @@ const Statement kStatements[] = {
     {L"delete from tblPipeSum where ixPipeSumCategory = {LCAT}"},
     {L"select ixPipeSum from tblPipeSum where ixPipe in (9011, 9013)", 1},
     // Types in use, labels and linetypes, the fixture connection.
-    {L"select ixPipe from tblPipe where ixPipeType = {T1}", 3},
     {L"select ixValveL from tblValveL where ixPipeType = {T1}", 1, L"ixValveL", L"9026"},
-    {L"select ixPipeType, iSortOrder from tblPipeType order by iSortOrder", -1, L"ixPipeType", L"{T1}"},
-    {L"select ixLayerSystem, iSortOrder from tblLayerSystem order by iSortOrder", -1, L"ixLayerSystem", L"{LS}"},
     {L"select ixPipeLinetype, sLinetype, dMinimumLength from tblPipeLinetype where ixPipeType = {T1}"
      L" and ixLayerSystem = {LS} order by dMinimumLength", -1, L"sLinetype", L"HIDDEN2"},
-    {L"select ixLayerSystem, sDescription from tblLayerSystem order by iSortOrder", -1, L"ixLayerSystem", L"{LS}"},
     // A deleted symbol block: its valves are re-pointed to the replacement first.
     {L"update tblValveS set ixDwgValve = 9022 where ixDwgValve = 9021"},
     {L"update tblValveM set ixDwgValve = 9022 where ixDwgValve = 9021"},
@@ -326,9 +305,7 @@ const Statement kStatements[] = {
      L" and bDeleted = 0", 1},
     {L"select ixAlignmentPointArea, sName, sDrawing from tblAlignmentPointArea where ixFloor = {F} and bDeleted = 0"
      L" and ixAlignmentPointArea > 9000", 2, L"sDrawing", L"O'Brien level 1.dwg"},
-    {L"select ixPipeType from tblPipeAreaMap where ixAlignmentPointArea = 9007", 1, L"ixPipeType", L"{T2}"},
     // The project explorer's tree, level by level.
-    {L"Select * from tblPipeType"},
     {L"Select tblAlignmentPointArea.ixFloor, tblFloor.sName from tblAlignmentPointArea, tblPipe, tblFloor"
      L" where tblAlignmentPointArea.iAlignmentPointNumber = tblPipe.iAlignmentPointNumber and "
      L" tblAlignmentPointArea.sDrawing = tblPipe.sDrawing and tblPipe.ixPipeType = {T1}"
@@ -341,21 +318,11 @@ const Statement kStatements[] = {
      L" where tblAlignmentPointArea.iAlignmentPointNumber = tblPipe.iAlignmentPointNumber"
      L" and tblAlignmentPointArea.sDrawing = tblPipe.sDrawing and tblPipe.ixPipeType = {T1}"
      L" and tblAlignmentPointArea.ixFloor = {F} and tblPipe.bDeleted = 0", 3},
-    {L"Select tblPipe.ixPipe, tblPipe.ixPipeType from tblPipe, tblAlignmentPointArea"
-     L" where tblAlignmentPointArea.iAlignmentPointNumber = tblPipe.iAlignmentPointNumber"
-     L" and tblAlignmentPointArea.sDrawing = tblPipe.sDrawing and tblPipe.ixPipeType = {T1}"
-     L" and tblAlignmentPointArea.ixFloor = 9003 and tblPipe.bDeleted = 0", 0},
-    {L"Select * from tblValveSGroup where ixValveSGroup = 9020", 1},
-    {L"Select * from tblValveS  where ixValveSGroup = 9020", 2},
     {L"Select tblAlignmentPointArea.ixFloor, tblFloor.sName from tblAlignmentPointArea, tblValveL, tblValveS, tblFloor"
      L" where tblAlignmentPointArea.iAlignmentPointNumber = tblValveL.iAlignmentPointNumber and "
      L" tblAlignmentPointArea.sDrawing = tblValveL.sDrawing and tblValveL.ixValveS = tblValveS.ixValveS"
      L" and tblValveS.ixValveSGroup = 9020 and tblFloor.ixFloor = tblAlignmentPointArea.ixFloor"
      L" and tblValveL.bDeleted = 0", 1, L"ixFloor", L"{F}"},
-    {L"Select tblAlignmentPointArea.ixFloor, tblFloor.sName from tblAlignmentPointArea, tblValveL, tblFloor"
-     L" where tblAlignmentPointArea.iAlignmentPointNumber = tblValveL.iAlignmentPointNumber and "
-     L" tblAlignmentPointArea.sDrawing = tblValveL.sDrawing and tblValveL.ixValveS = 9024"
-     L" and tblFloor.ixFloor = tblAlignmentPointArea.ixFloor and tblValveL.bDeleted = 0", 0},
     {L"Select tblValveL.ixValveS, tblValveS.sName from tblValveL, tblValveS, tblAlignmentPointArea "
      L" where tblValveL.ixValveS = tblValveS.ixValveS and tblValveS.ixValveSGroup = 9020"
      L" and tblAlignmentPointArea.iAlignmentPointNumber = tblValveL.iAlignmentPointNumber"
@@ -366,7 +333,6 @@ const Statement kStatements[] = {
      L" and tblAlignmentPointArea.sDrawing = tblValveL.sDrawing and tblAlignmentPointArea.ixFloor = {F}"
      L" and tblValveL.bDeleted = 0", 1, L"sDrawing", L"O'Brien level 1.dwg"},
     {L"Select * from tblPipe where bDeleted = 0", 3},
-    {L"Select * from tblValveL where bDeleted = 0", 1, L"ixValveL", L"9026"},
 };
 
 TEST_F(SeededProject, TheComposedStatementsRunAndAnswerTheirRows) {
