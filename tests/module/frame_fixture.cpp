@@ -41,18 +41,27 @@ void setTextVariable(const wchar_t* name, const std::wstring& text) {
 
 }  // namespace
 
-int RecordingUiDriver::messageBox(const std::wstring& title, const std::wstring& text, UiIcon,
+int RecordingUiDriver::messageBox(const std::wstring& title, const std::wstring& text, UiIcon icon,
                                   const std::vector<int>& buttons, int defaultAnswer) {
   boxes.push_back({title, text, buttons});
+  if (script) return script->messageBox(title, text, icon, buttons, defaultAnswer);
   if (answers.empty()) return defaultAnswer;
   const int answer = answers.front();
   answers.pop_front();
   return answer;
 }
 
-std::optional<std::wstring> RecordingUiDriver::pickFile(const std::wstring&, const std::wstring&,
-                                                        const std::wstring&, const std::wstring&) {
-  return std::nullopt;
+std::optional<std::wstring> RecordingUiDriver::pickFile(const std::wstring& title, const std::wstring& filter,
+                                                        const std::wstring& folder, const std::wstring& fileName) {
+  files.push_back(filter + L"|" + folder + L"|" + fileName);
+  return script ? script->pickFile(title, filter, folder, fileName) : std::nullopt;
+}
+
+void RecordingUiDriver::runDialog(CDialog& dialog) {
+  if (seeDialog) seeDialog(dialog);
+  if (script) script->runDialog(dialog);
+  else UiDriver::runDialog(dialog);
+  if (seeDialog) seeDialog(dialog);
 }
 
 FrameTest::FrameTest() {

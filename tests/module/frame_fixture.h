@@ -7,6 +7,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,11 +17,13 @@
 #include "arx/db_entities.h"
 #include "lisp/lisp_interpreter.h"
 #include "mfc/ui_driver.h"
+#include "mfc/ui_script.h"
 #include "projectdb/project_database.h"
 
 class ovApplication;
 
-// Writes down every message box and answers from a queue, else with the default button.
+// Writes down every message box and file dialog and answers from a script when one is
+// set (as ovhost --ui does), else from a queue, else with the default button and no file.
 class RecordingUiDriver : public UiDriver {
  public:
   struct Box {
@@ -33,9 +36,15 @@ class RecordingUiDriver : public UiDriver {
                  int defaultAnswer) override;
   std::optional<std::wstring> pickFile(const std::wstring& title, const std::wstring& filter,
                                        const std::wstring& folder, const std::wstring& fileName) override;
+  void runDialog(CDialog& dialog) override;
 
   std::vector<Box> boxes;
   std::deque<int> answers;
+  // Each file dialog as "filter|folder|proposed name".
+  std::vector<std::wstring> files;
+  std::unique_ptr<ScriptedUiDriver> script;
+  // Called with each dialog as it opens and as it closes.
+  std::function<void(const CDialog&)> seeDialog;
 };
 
 class FrameTest : public ::testing::Test {

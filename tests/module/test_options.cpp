@@ -33,52 +33,22 @@ struct GridView {
   bool isGrey(const std::wstring& key) const { return rowOf(key) >= 0 && grey[rowOf(key)]; }
 };
 
-// Answers everything from a script, as ovhost --ui does, and writes down what the user
-// saw on the way: message boxes, file dialogs (filter, folder, proposed name) and the
-// options grid when each dialog opened and when it closed.
-class WatchingUiDriver : public UiDriver {
- public:
-  explicit WatchingUiDriver(std::unique_ptr<ScriptedUiDriver> script) : script_(std::move(script)) {}
-
-  int messageBox(const std::wstring& title, const std::wstring& text, UiIcon icon, const std::vector<int>& buttons,
-                 int defaultAnswer) override {
-    boxes.push_back(L"[" + title + L"] " + text);
-    return script_->messageBox(title, text, icon, buttons, defaultAnswer);
+// The options grid of a dialog as the user sees it.
+GridView viewOf(const CDialog& dialog) {
+  GridView seen;
+  const CDialogItem* item = dialog.GetDlgItem(1052);
+  const auto* grid = item != nullptr ? dynamic_cast<const ovGrid*>(item->grid()) : nullptr;
+  if (grid == nullptr) return seen;
+  for (int row = 0; row < grid->rowCount(); ++row) {
+    seen.labels.push_back(grid->text(row, 0));
+    seen.values.push_back(grid->text(row, 1));
+    seen.keys.push_back(grid->text(row, 2));
+    seen.grey.push_back(grid->isGrey(row, 1) && grid->isGrey(row, 0));
   }
-  std::optional<std::wstring> pickFile(const std::wstring& title, const std::wstring& filter,
-                                       const std::wstring& folder, const std::wstring& fileName) override {
-    files.push_back(filter + L"|" + folder + L"|" + fileName);
-    return script_->pickFile(title, filter, folder, fileName);
-  }
-  void runDialog(CDialog& dialog) override {
-    captions.push_back(dialog.caption() + L" " + dialogNameOf(dialog));
-    opened.push_back(view(dialog));
-    script_->runDialog(dialog);
-    closed.push_back(view(dialog));
-  }
-
-  std::vector<std::wstring> boxes, files, captions;
-  std::vector<GridView> opened, closed;
-
- private:
-  static GridView view(const CDialog& dialog) {
-    GridView seen;
-    const CDialogItem* item = dialog.GetDlgItem(1052);
-    const auto* grid = item != nullptr ? dynamic_cast<const ovGrid*>(item->grid()) : nullptr;
-    if (grid == nullptr) return seen;
-    for (int row = 0; row < grid->rowCount(); ++row) {
-      seen.labels.push_back(grid->text(row, 0));
-      seen.values.push_back(grid->text(row, 1));
-      seen.keys.push_back(grid->text(row, 2));
-      seen.grey.push_back(grid->isGrey(row, 1) && grid->isGrey(row, 0));
-    }
-    seen.editRow = grid->editRow();
-    seen.selectedRow = grid->selectedRow();
-    return seen;
-  }
-
-  std::unique_ptr<ScriptedUiDriver> script_;
-};
+  seen.editRow = grid->editRow();
+  seen.selectedRow = grid->selectedRow();
+  return seen;
+}
 
 // Rows of the options grid, as a user counts them (row 0 is the heading).
 constexpr int kBreakWidthRow = 2, kMethodRow = 3, kMinimumRow = 4, kDiameterRow = 5, kTrapWidthRow = 6;
@@ -102,22 +72,21 @@ class OptionsDialog : public FrameTest {
     startContext();
     ovRegisterLispFunctions();
   }
-  void TearDown() override {
-    setUiDriver(&ui_);
-    FrameTest::TearDown();
-  }
-
-  // Evaluates the LISP call with a user acting as the answer text says; answers the
-  // printed result.
+  // Evaluates the LISP call with a user acting as the answer text says, seeing the grid
+  // as each dialog opens (views_[0]) and closes (views_[1]); answers the printed result.
   std::wstring runWith(const std::string& call, const std::string& answers) {
     std::wstring error;
-    std::unique_ptr<ScriptedUiDriver> script = ScriptedUiDriver::fromText(answers, "answers", error);
-    EXPECT_TRUE(script) << acutWideToUtf8(error);
-    if (!script) return L"";
-    watcher_ = std::make_unique<WatchingUiDriver>(std::move(script));
-    setUiDriver(watcher_.get());
+    ui_.script = ScriptedUiDriver::fromText(answers, "answers", error);
+    EXPECT_TRUE(ui_.script) << acutWideToUtf8(error);
+    ui_.boxes.clear();
+    ui_.files.clear();
+    views_.clear();
+    ui_.seeDialog = [this](const CDialog& dialog) {
+      if (views_.empty()) caption_ = dialog.caption() + L" " + dialogNameOf(dialog);
+      views_.push_back(viewOf(dialog));
+    };
     const std::wstring result = eval(call);
-    setUiDriver(&ui_);
+    ui_.script.reset();
     return result;
   }
   std::wstring options(const std::string& actions, const std::string& call = kCall) {
@@ -135,14 +104,15 @@ class OptionsDialog : public FrameTest {
     return text.str();
   }
 
-  std::unique_ptr<WatchingUiDriver> watcher_;
+  std::vector<GridView> views_;
+  std::wstring caption_;
 };
 
 TEST_F(OptionsDialog, ShowsEveryRowWithItsStoredValueAndLabel) {
   EXPECT_EQ(options(kCancel), L"(\"\")");
-  ASSERT_EQ(watcher_->opened.size(), 1u);
-  const GridView fresh = watcher_->opened[0];
-  EXPECT_EQ(watcher_->captions[0], L"Orvane Plumbing Options ov_plumb:Options");
+  ASSERT_EQ(views_.size(), 2u);
+  const GridView fresh = views_[0];
+  EXPECT_EQ(caption_, L"Orvane Plumbing Options ov_plumb:Options");
   ASSERT_EQ(fresh.values.size(), 39u) << "the heading, 5 sections and 33 settings";
   int settings = 0;
   for (std::size_t row = 1; row < fresh.keys.size(); ++row) {
@@ -175,7 +145,7 @@ TEST_F(OptionsDialog, ShowsEveryRowWithItsStoredValueAndLabel) {
   sql(L"delete from tblGlobal where sKey = \"PTRAP-WIDTH\"");
   sql(L"update tblGlobal set sText = \"yes\" where sKey = \"stackedFractions\"");
   options(kCancel);
-  const GridView& seen = watcher_->opened[0];
+  const GridView& seen = views_[0];
   EXPECT_EQ(seen.value(L"pipe-breakWidth"), L"2.125");
   EXPECT_EQ(seen.value(L"pipe-arcRadius"), L"0");
   EXPECT_EQ(seen.value(L"pipe-leaderSize"), L"0.3333");
@@ -213,7 +183,7 @@ TEST_F(OptionsDialog, OkWritesEachRowAsItsKindSays) {
   }
   sql(L"update tblGlobal set bNumeric = -1, dNumber = 3, sText = null where sKey = \"linetypeFile\"");
   options(cell(kLinetypeFileRow, "7.5 in") + kOk);
-  EXPECT_EQ(watcher_->opened[0].value(L"linetypeFile"), L"3");
+  EXPECT_EQ(views_[0].value(L"linetypeFile"), L"3");
   EXPECT_EQ(stored(L"linetypeFile"), L"N:7.5") << "a text row stored as a number stays a number";
 }
 
@@ -237,23 +207,23 @@ TEST_F(OptionsDialog, VerticalMethodGreysItsDependentRows) {
   };
   options(cell(kMinimumRow, "9") + cell(kDiameterRow, "5") + pick(kMethodRow, "To scale") + cell(kDiameterRow, "6") +
           kOk);
-  EXPECT_EQ(greyed(watcher_->opened[0]), "10");
-  EXPECT_EQ(greyed(watcher_->closed[0]), "11");
+  EXPECT_EQ(greyed(views_[0]), "10");
+  EXPECT_EQ(greyed(views_[1]), "11");
   EXPECT_EQ(stored(L"pipe-verticalMinimum"), L"N:2");
   EXPECT_EQ(stored(L"pipe-verticalDiameter"), L"N:5");
   EXPECT_EQ(stored(L"pipe-verticalMethod"), L"T:To scale");
 
   options(pick(kMethodRow, "To scale with minimum") + cell(kMinimumRow, "1.5") + cell(kDiameterRow, "7") + kOk);
-  EXPECT_EQ(greyed(watcher_->opened[0]), "11");
-  EXPECT_EQ(greyed(watcher_->closed[0]), "01");
+  EXPECT_EQ(greyed(views_[0]), "11");
+  EXPECT_EQ(greyed(views_[1]), "01");
   EXPECT_EQ(stored(L"pipe-verticalMinimum"), L"N:1.5");
   EXPECT_EQ(stored(L"pipe-verticalDiameter"), L"N:5");
 
   sql(L"delete from tblGlobal where sKey = \"pipe-verticalMethod\"");
   options(cell(kMinimumRow, "2.5") + pick(kMethodRow, "Not to scale") + kOk);
-  EXPECT_EQ(greyed(watcher_->opened[0]), "00");
-  EXPECT_EQ(watcher_->opened[0].value(L"pipe-verticalMethod"), L"");
-  EXPECT_EQ(greyed(watcher_->closed[0]), "10");
+  EXPECT_EQ(greyed(views_[0]), "00");
+  EXPECT_EQ(views_[0].value(L"pipe-verticalMethod"), L"");
+  EXPECT_EQ(greyed(views_[1]), "10");
   EXPECT_EQ(stored(L"pipe-verticalMinimum"), L"N:2.5");
   EXPECT_EQ(stored(L"pipe-verticalMethod"), L"T:Not to scale");
 }
@@ -262,7 +232,7 @@ TEST_F(OptionsDialog, OnlyTheValueColumnOfSettingRowsTakesTheirChoices) {
   options(cell(8, "x") + "cell 1052 2 0 Width\n" + pick(kMethodRow, "Sideways") + cell(kTitleJustificationRow, "Right") +
           pick(kTitleJustificationRow, "Left") + kOk);
   EXPECT_EQ(count(output_, L"-> refused"), 4u) << "the section row, the label, two texts no choice offers";
-  EXPECT_EQ(watcher_->closed[0].value(L"pipe-verticalMethod"), L"Not to scale");
+  EXPECT_EQ(views_[1].value(L"pipe-verticalMethod"), L"Not to scale");
   EXPECT_EQ(stored(L"scheduleTitleJustification"), L"T:Left");
   EXPECT_EQ(stored(L""), L"<no row>");
 }
@@ -294,15 +264,15 @@ TEST_F(OptionsDialog, AnswersTheKeySelectedLast) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.call + " " + c.actions);
     EXPECT_EQ(runWith(c.call, kOpen + c.actions), c.answer);
-    ASSERT_EQ(watcher_->opened.size(), 1u);
-    EXPECT_EQ(watcher_->opened[0].selectedRow, c.selected);
-    EXPECT_EQ(watcher_->opened[0].editRow, c.edited);
+    ASSERT_EQ(views_.size(), 2u);
+    EXPECT_EQ(views_[0].selectedRow, c.selected);
+    EXPECT_EQ(views_[0].editRow, c.edited);
   }
   output_.clear();
   EXPECT_EQ(runWith("(ov_plumb-options 5)", std::string(kOpen) + kOk), L"; error: ADS request error");
   EXPECT_EQ(runWith("(ov_plumb-options)", std::string(kOpen) + kOk), L"; error: ADS request error");
   EXPECT_EQ(output_, L"\nWrong type of arguments passed.\n\nWrong type of arguments passed.\n");
-  EXPECT_TRUE(watcher_->opened.empty());
+  EXPECT_TRUE(views_.empty());
 }
 
 // A database file of the caller's is worked on instead of the drawing's project; a
@@ -326,7 +296,7 @@ TEST_F(OptionsDialog, WorksOnTheCallersDatabaseFile) {
   const std::string missing = "(ov_plumb-options \"B/\" \"\" nil \"" + acutWideToUtf8(path("nowhere/none.ov")) + "\")";
   output_.clear();
   EXPECT_EQ(runWith(missing, std::string(kOpen) + kOk), L"nil");
-  EXPECT_TRUE(watcher_->opened.empty());
+  EXPECT_TRUE(views_.empty());
   EXPECT_EQ(output_.rfind(L"\nDatabase Error: ", 0), 0u) << acutWideToUtf8(output_);
   EXPECT_EQ(manager()->hostPushedResourceHandles(), resources);
 }
@@ -351,15 +321,16 @@ TEST_F(OptionsDialog, AReadOnlyDatabaseFileIsRefusedWithAMessage) {
   gReadOnly->Release();
   registerProjectDatabaseClass();
   EXPECT_EQ(result, L"nil");
-  EXPECT_TRUE(watcher_->opened.empty());
-  EXPECT_EQ(watcher_->boxes, Texts{L"[Orvane] Database is read-only. Cannot be viewed at this time."});
+  EXPECT_TRUE(views_.empty());
+  ASSERT_EQ(ui_.boxes.size(), 1u);
+  EXPECT_EQ(ui_.boxes[0].title + L": " + ui_.boxes[0].text, L"Orvane: Database is read-only. Cannot be viewed at this time.");
   EXPECT_EQ(calls, (Texts{L"OpenDatabase", L"CloseDatabase"}));
 }
 
 TEST_F(OptionsDialog, AnUnconnectableProjectShowsNoDialog) {
   ASSERT_NE(open("elsewhere/plan.hdw"), nullptr);
   EXPECT_EQ(runWith(kCall, std::string(kOpen) + kOk), L"nil");
-  EXPECT_TRUE(watcher_->opened.empty());
+  EXPECT_TRUE(views_.empty());
   EXPECT_NE(output_.find(L"\nCannot connect to the plumbing database (Connection Error Code 1)."), std::wstring::npos)
       << acutWideToUtf8(output_);
 }
@@ -401,16 +372,16 @@ TEST_F(OptionsDialog, TheBrowserPutsTheChosenDrawingsTitleInTheCell) {
               "file " + blocks + "MISSING.dwg\n" + kOk,
           "(ov_plumb-options \"" + blocks + "\")");
   const std::wstring filter = L"Drawing (*.dwg)|*.dwg|||" + acutUtf8ToWide(blocks) + L"|";
-  EXPECT_EQ(watcher_->files,
+  EXPECT_EQ(ui_.files,
             (Texts{filter + L"VALVE 1", filter + L"_CLOSEDFILLED", filter + L"abcdefgh", filter + L"_CLOSEDFILLED"}));
-  EXPECT_EQ(watcher_->closed[0].value(L"ELEVLABEL TOP BLOCK"), L"GATE");
+  EXPECT_EQ(views_[1].value(L"ELEVLABEL TOP BLOCK"), L"GATE");
   EXPECT_EQ(stored(L"ELEVLABEL TOP BLOCK"), L"T:GATE");
   EXPECT_EQ(stored(L"pipe-leaderBlock"), L"T:GATE");
   EXPECT_EQ(stored(L"pipe-leaderBlockV"), L"T:a/b:c<d>e|f\"g\\h");
   EXPECT_EQ(stored(L"ELEVLABEL LEADER BLOCK"), L"T:_CLOSEDFILLED");
 
   options("cell 1052 23 1 MYTOP\n" + pick(kElevationLeaderRow, "_DOT") + "cell 1052 21 1 CUSTOMARROW\n" + kOk);
-  EXPECT_TRUE(watcher_->files.empty());
+  EXPECT_TRUE(ui_.files.empty());
   EXPECT_EQ(stored(L"ELEVLABEL TOP BLOCK"), L"T:MYTOP");
   EXPECT_EQ(stored(L"ELEVLABEL LEADER BLOCK"), L"T:CUSTOMARROW");
 }
@@ -431,9 +402,7 @@ TEST_F(OptionsDialog, SelectCustomBlockBrowsesAndOtherColumnsAreNotRemembered) {
   rememberBrowseText(grid, 1, 0, 2);
   EXPECT_EQ(rememberedBrowseText(), L"OLD");
   std::wstring error;
-  WatchingUiDriver driver(
-      ScriptedUiDriver::fromText("file-cancel\nfile " + blocks + "CHECK.dwg\nfile-cancel\n", "answers", error));
-  setUiDriver(&driver);
+  ui_.script = ScriptedUiDriver::fromText("file-cancel\nfile " + blocks + "CHECK.dwg\nfile-cancel\n", "answers", error);
   std::wstring text;
   for (const wchar_t* expected : {L"OLD", L"CHECK"}) {
     text = L"Select custom block. . .";
@@ -451,9 +420,8 @@ TEST_F(OptionsDialog, SelectCustomBlockBrowsesAndOtherColumnsAreNotRemembered) {
     browseBlockFile(grid, 1, 2, acutUtf8ToWide(blocks), text, nullptr);
     EXPECT_EQ(text, other);
   }
-  setUiDriver(&ui_);
   const std::wstring filter = L"Drawing (*.dwg)|*.dwg|||";
-  EXPECT_EQ(driver.files, (Texts{filter + acutUtf8ToWide(blocks) + L"|OLD", filter + acutUtf8ToWide(blocks) + L"|OLD",
+  EXPECT_EQ(ui_.files, (Texts{filter + acutUtf8ToWide(blocks) + L"|OLD", filter + acutUtf8ToWide(blocks) + L"|OLD",
                                  filter + L"|"}));
 }
 
