@@ -7,8 +7,10 @@
 #include <cstdlib>
 
 #include "arx/aced_lisp.h"
+#include "arx/db_entities.h"
 #include "arx/db_symtab.h"
 #include "arx/sysvars.h"
+#include "com/safearray.h"
 #include "db/project_seed.h"
 #include "frame/context.h"
 #include "win/shell_execute.h"
@@ -39,18 +41,27 @@ void setTextVariable(const wchar_t* name, const std::wstring& text) {
 
 }  // namespace
 
-int RecordingUiDriver::messageBox(const std::wstring& title, const std::wstring& text, UiIcon,
+int RecordingUiDriver::messageBox(const std::wstring& title, const std::wstring& text, UiIcon icon,
                                   const std::vector<int>& buttons, int defaultAnswer) {
   boxes.push_back({title, text, buttons});
+  if (script) return script->messageBox(title, text, icon, buttons, defaultAnswer);
   if (answers.empty()) return defaultAnswer;
   const int answer = answers.front();
   answers.pop_front();
   return answer;
 }
 
-std::optional<std::wstring> RecordingUiDriver::pickFile(const std::wstring&, const std::wstring&,
-                                                        const std::wstring&, const std::wstring&) {
-  return std::nullopt;
+std::optional<std::wstring> RecordingUiDriver::pickFile(const std::wstring& title, const std::wstring& filter,
+                                                        const std::wstring& folder, const std::wstring& fileName) {
+  files.push_back(filter + L"|" + folder + L"|" + fileName);
+  return script ? script->pickFile(title, filter, folder, fileName) : std::nullopt;
+}
+
+void RecordingUiDriver::runDialog(CDialog& dialog) {
+  if (seeDialog) seeDialog(dialog);
+  if (script) script->runDialog(dialog);
+  else UiDriver::runDialog(dialog);
+  if (seeDialog) seeDialog(dialog);
 }
 
 FrameTest::FrameTest() {
@@ -73,6 +84,11 @@ FrameTest::FrameTest() {
 }
 
 void FrameTest::TearDown() {
+  if (db_) {
+    _variant_t ignored;
+    db_->CloseDatabase(&ignored);
+    db_ = nullptr;
+  }
   for (AcApDocument* doc : manager()->hostDocuments())
     EXPECT_EQ(doc->hostLockCount(), 0) << "left locked: " << acutWideToUtf8(doc->fileName());
   EXPECT_EQ(manager()->hostUnbalancedUnlocks(), unbalancedAtStart_) << "an unlock found no lock";
@@ -105,6 +121,54 @@ std::wstring FrameTest::makeProject(const std::string& folder) {
   EXPECT_EQ(error, L"");
   EXPECT_FALSE(file.empty());
   return file;
+}
+
+void FrameTest::openProject(const std::string& folder) {
+  projectFile_ = makeProject(folder);
+  ASSERT_TRUE(SUCCEEDED(db_.CreateInstance(CLSID_ProjectDatabase, nullptr, CLSCTX_ALL)));
+  ASSERT_EQ(std::wstring(db_->OpenProjectDatabase(_bstr_t(projectFile_.c_str()), 0, 0)), L"OK");
+}
+
+void FrameTest::sql(const std::wstring& statement) {
+  EXPECT_EQ(db_->Execute(_bstr_t(statement.c_str())), VARIANT_TRUE) << acutWideToUtf8(statement);
+}
+
+long FrameTest::number(const std::wstring& query) {
+  _variant_t rows;
+  VARIANT_BOOL ok = VARIANT_FALSE;
+  db_->Query(_bstr_t(query.c_str()), &rows, &ok);
+  // The answer is "*NewRecord*", the column's name, its value.
+  LONG at = 2;
+  _variant_t value;
+  if (rows.vt != (VT_ARRAY | VT_VARIANT) || FAILED(SafeArrayGetElement(rows.parray, &at, &value))) return -1;
+  switch (value.vt) {
+    case VT_I4: return value.lVal;
+    case VT_I2: return value.iVal;
+    case VT_R8: return static_cast<long>(value.dblVal);
+    case VT_BOOL: return value.boolVal;
+    default: return -1;
+  }
+}
+
+AcDbObjectId FrameTest::appendToModelSpace(AcDbEntity* entity) {
+  AcDbBlockTableRecord* space = nullptr;
+  AcDbObjectId id;
+  EXPECT_EQ(acdbOpenObject(space, acdbHostApplicationServices()->workingDatabase()->modelSpaceId(), AcDb::kForWrite),
+            Acad::eOk);
+  if (space == nullptr) {
+    delete entity;
+    return id;
+  }
+  EXPECT_EQ(space->appendAcDbEntity(id, entity), Acad::eOk);
+  entity->close();
+  space->close();
+  return id;
+}
+
+size_t FrameTest::count(const std::wstring& text, const std::wstring& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++n;
+  return n;
 }
 
 AcApDocument* FrameTest::open(const std::string& relative) {

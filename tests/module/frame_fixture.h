@@ -7,18 +7,23 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "arx/aced_print.h"
 #include "arx/ap_doc_manager.h"
+#include "arx/db_entities.h"
 #include "lisp/lisp_interpreter.h"
 #include "mfc/ui_driver.h"
+#include "mfc/ui_script.h"
+#include "projectdb/project_database.h"
 
 class ovApplication;
 
-// Writes down every message box and answers from a queue, else with the default button.
+// Writes down every message box and file dialog and answers from a script when one is
+// set (as ovhost --ui does), else from a queue, else with the default button and no file.
 class RecordingUiDriver : public UiDriver {
  public:
   struct Box {
@@ -31,9 +36,15 @@ class RecordingUiDriver : public UiDriver {
                  int defaultAnswer) override;
   std::optional<std::wstring> pickFile(const std::wstring& title, const std::wstring& filter,
                                        const std::wstring& folder, const std::wstring& fileName) override;
+  void runDialog(CDialog& dialog) override;
 
   std::vector<Box> boxes;
   std::deque<int> answers;
+  // Each file dialog as "filter|folder|proposed name".
+  std::vector<std::wstring> files;
+  std::unique_ptr<ScriptedUiDriver> script;
+  // Called with each dialog as it opens and as it closes.
+  std::function<void(const CDialog&)> seeDialog;
 };
 
 class FrameTest : public ::testing::Test {
@@ -51,6 +62,15 @@ class FrameTest : public ::testing::Test {
   std::wstring makeProject(const std::string& folder);
   // Opens the drawing there (a new one when no file is there), its folder made first.
   AcApDocument* open(const std::string& relative);
+  // Makes a standard project in that folder and opens it through the component as db_,
+  // which the test may change with sql and read with number (-1 when no number came).
+  void openProject(const std::string& folder);
+  void sql(const std::wstring& statement);
+  long number(const std::wstring& query);
+  // Appends the entity to the current drawing's model space and closes it.
+  static AcDbObjectId appendToModelSpace(AcDbEntity* entity);
+  // How often part occurs in text.
+  static size_t count(const std::wstring& text, const std::wstring& part);
   // Marks the drawing as one that uses the project database (ORVANE: OV_PLUMB = YES),
   // or with another answer.
   static void markAsUsingProjectDatabase(AcDbDatabase* db, const wchar_t* answer = L"YES");
@@ -74,6 +94,8 @@ class FrameTest : public ::testing::Test {
   LispCurrentScope current_{lisp_};
   std::wstring output_;
   RecordingUiDriver ui_;
+  std::wstring projectFile_;
+  ProjectDatabasePtr db_;
 
  private:
   AcedPrintSink previousSink_;

@@ -1,6 +1,9 @@
 // The argument readers over chains made with acutBuildList: what each accepts, what it
-// stores, how far it moves the cursor, and that a failing reader leaves it in place.
+// stores, how far it moves the cursor, and that a failing reader leaves value and cursor.
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
 
 #include "arx/ads_names.h"
 #include "arx/db_entities.h"
@@ -9,52 +12,149 @@
 
 namespace {
 
-// The buffer `steps` links after the head, or null past the end.
-const resbuf* nth(const ArgCursor& args, int steps) {
-  const resbuf* rb = args.head;
-  for (int i = 0; i < steps && rb != nullptr; ++i) rb = rb->rbnext;
-  return rb;
+// A reader run once: what it stored, written out (the value it started with when it fails).
+using Reader = std::function<std::string(ArgCursor&, bool&)>;
+
+std::string text(double a) {
+  std::ostringstream out;
+  out << a;
+  return out.str();
 }
 
-TEST(ArgReaders, EveryReaderFailsOnAnEmptyCursor) {
-  ArgCursor args(nullptr);
-  std::wstring text;
-  int integer = 0;
-  double real = 0;
-  bool flag = false;
-  AcGePoint2d p2;
-  AcGePoint3d p3;
-  AcDbObjectId id;
-  EXPECT_FALSE(argString(args, text));
-  EXPECT_FALSE(argInt(args, integer));
-  EXPECT_FALSE(argReal(args, real));
-  EXPECT_FALSE(argRealOnly(args, real));
-  EXPECT_FALSE(argBool(args, flag));
-  EXPECT_FALSE(argPoint2d(args, p2));
-  EXPECT_FALSE(argPoint3d(args, p3));
-  EXPECT_FALSE(argObjectId(args, id));
-  EXPECT_FALSE(argListBegin(args));
-  EXPECT_FALSE(argListEnd(args));
-  EXPECT_FALSE(argNamedInt(args, text, integer));
-  EXPECT_FALSE(argSkip(args));
-}
+const Reader kString = [](ArgCursor& a, bool& ok) {
+  std::wstring v = L"untouched";
+  ok = argString(a, v);
+  return acutWideToUtf8(v);
+};
+const Reader kInt = [](ArgCursor& a, bool& ok) {
+  int v = 99;
+  ok = argInt(a, v);
+  return std::to_string(v);
+};
+const Reader kReal = [](ArgCursor& a, bool& ok) {
+  double v = 99;
+  ok = argReal(a, v);
+  return text(v);
+};
+const Reader kRealOnly = [](ArgCursor& a, bool& ok) {
+  double v = 99;
+  ok = argRealOnly(a, v);
+  return text(v);
+};
+const Reader kBool = [](ArgCursor& a, bool& ok) {
+  bool v = true;
+  ok = argBool(a, v);
+  return v ? "T" : "nil";
+};
+const Reader kPoint2d = [](ArgCursor& a, bool& ok) {
+  AcGePoint2d v(-1, -1);
+  ok = argPoint2d(a, v);
+  return text(v.x) + "," + text(v.y);
+};
+const Reader kPoint3d = [](ArgCursor& a, bool& ok) {
+  AcGePoint3d v(9, 9, 9);
+  ok = argPoint3d(a, v);
+  return text(v.x) + "," + text(v.y) + "," + text(v.z);
+};
+const Reader kNamedInt = [](ArgCursor& a, bool& ok) {
+  std::wstring name = L"kept";
+  int v = 77;
+  ok = argNamedInt(a, name, v);
+  return acutWideToUtf8(name) + "=" + std::to_string(v);
+};
+const Reader kListBegin = [](ArgCursor& a, bool& ok) { return (ok = argListBegin(a)) ? "(" : ""; };
+const Reader kListEnd = [](ArgCursor& a, bool& ok) { return (ok = argListEnd(a)) ? ")" : ""; };
+const Reader kSkip = [](ArgCursor& a, bool& ok) { return (ok = argSkip(a)) ? "skipped" : ""; };
 
-TEST(ArgReaders, StringAndListMarksReadOnlyTheirOwnType) {
-  ArgCursor args(acutBuildList(RTLB, RTSTR, L"pipe", RTSHORT, 4, RTLE, 0));
-  std::wstring text = L"untouched";
-  EXPECT_FALSE(argString(args, text));
-  EXPECT_FALSE(argListEnd(args));
-  EXPECT_EQ(args.cursor, args.head);
-  EXPECT_TRUE(argListBegin(args));
-  EXPECT_FALSE(argListBegin(args));
-  EXPECT_TRUE(argString(args, text));
-  EXPECT_EQ(text, L"pipe");
-  EXPECT_FALSE(argString(args, text));
-  EXPECT_EQ(args.cursor, nth(args, 2));
-  int size = 0;
-  EXPECT_TRUE(argInt(args, size));
-  EXPECT_TRUE(argListEnd(args));
-  EXPECT_TRUE(args.atEnd());
+struct ReadCase {
+  const char* what;
+  resbuf* chain;
+  const Reader& read;
+  bool ok;
+  std::string value;
+  int steps;  // buffers the cursor moves; none when the reader fails
+};
+
+TEST(ArgReaders, EachReaderTakesItsKindsAndMovesPastWhatItRead) {
+  const ads_point point = {1.5, 2.5, 9.0};
+  const ReadCase cases[] = {
+      {"a text", acutBuildList(RTSTR, L"pipe", 0), kString, true, "pipe", 1},
+      {"a list is no text", acutBuildList(RTLB, RTSTR, L"pipe", RTLE, 0), kString, false, "untouched", 0},
+      {"a number is no text", acutBuildList(RTSHORT, 4, 0), kString, false, "untouched", 0},
+      {"a list start", acutBuildList(RTLB, RTLE, 0), kListBegin, true, "(", 1},
+      {"a text is no list start", acutBuildList(RTSTR, L"x", 0), kListBegin, false, "", 0},
+      {"a list end", acutBuildList(RTLE, 0), kListEnd, true, ")", 1},
+      {"a list start is no list end", acutBuildList(RTLB, RTLE, 0), kListEnd, false, "", 0},
+      {"a real truncated", acutBuildList(RTREAL, 2.9, 0), kInt, true, "2", 1},
+      {"toward zero", acutBuildList(RTREAL, -2.9, 0), kInt, true, "-2", 1},
+      {"a short sign-extended", acutBuildList(RTSHORT, -7, 0), kInt, true, "-7", 1},
+      {"a long", acutBuildList(RTLONG, 100000, 0), kInt, true, "100000", 1},
+      {"a real beyond the range", acutBuildList(RTREAL, 1e12, 0), kInt, true, "2147483647", 1},
+      {"a text is no integer", acutBuildList(RTSTR, L"3", 0), kInt, false, "99", 0},
+      {"a group code is itself and stays", acutBuildList(62, 5, 0), kInt, true, "62", 0},
+      {"a real takes a group code through argInt", acutBuildList(62, 5, 0), kReal, true, "62", 0},
+      {"a real takes a short", acutBuildList(RTSHORT, 3, 0), kReal, true, "3", 1},
+      {"a real takes a long", acutBuildList(RTLONG, -70000, 0), kReal, true, "-70000", 1},
+      {"a real", acutBuildList(RTREAL, 1.25, 0), kRealOnly, true, "1.25", 1},
+      {"only a real refuses a short", acutBuildList(RTSHORT, 3, 0), kRealOnly, false, "99", 0},
+      {"a text is no real", acutBuildList(RTSTR, L"x", 0), kReal, false, "99", 0},
+      {"nil is false", acutBuildList(RTNIL, 0), kBool, true, "nil", 1},
+      {"T is true", acutBuildList(RTT, 0), kBool, true, "T", 1},
+      {"zero is true", acutBuildList(RTSHORT, 0, 0), kBool, true, "T", 1},
+      {"an empty text is true", acutBuildList(RTSTR, L"", 0), kBool, true, "T", 1},
+      {"a zero real is true", acutBuildList(RTREAL, 0.0, 0), kBool, true, "T", 1},
+      {"a list is no boolean", acutBuildList(RTLB, RTLE, 0), kBool, false, "T", 0},
+      {"a list end is false and stays", acutBuildList(RTLE, 0), kBool, true, "nil", 0},
+      {"a 2D point", acutBuildList(RTPOINT, point, 0), kPoint2d, true, "1.5,2.5", 1},
+      {"two reals", acutBuildList(RTREAL, 3.0, RTREAL, 4.0, RTREAL, 5.0, 0), kPoint2d, true, "3,4", 2},
+      {"a real and a text", acutBuildList(RTREAL, 5.0, RTSTR, L"x", 0), kPoint2d, false, "-1,-1", 0},
+      {"a 3D point as 2D", acutBuildList(RT3DPOINT, point, 0), kPoint2d, true, "1.5,2.5", 1},
+      {"a point group as 2D", acutBuildList(11, point, 0), kPoint2d, true, "1.5,2.5", 1},
+      {"two integers are no 2D point", acutBuildList(RTSHORT, 1, RTSHORT, 2, 0), kPoint2d, false, "-1,-1", 0},
+      {"three numbers", acutBuildList(RTSHORT, 1, RTSHORT, 2, RTSHORT, 3, RTLONG, 4, 0), kPoint3d, true, "1,2,3", 3},
+      {"two numbers alone", acutBuildList(RTLONG, 4, RTREAL, 5.5, 0), kPoint3d, true, "4,5.5,0", 2},
+      {"two numbers and a text", acutBuildList(RTREAL, 1.0, RTSHORT, 2, RTSTR, L"n", 0), kPoint3d, true, "1,2,0", 2},
+      {"an integer and a text", acutBuildList(RTSHORT, 1, RTSTR, L"2", RTSHORT, 3, 0), kPoint3d, false, "9,9,9", 0},
+      {"a 2D point has z 0", acutBuildList(RTPOINT, point, 0), kPoint3d, true, "1.5,2.5,0", 1},
+      {"a 3D point", acutBuildList(RT3DPOINT, point, 0), kPoint3d, true, "1.5,2.5,9", 1},
+      {"point group 10", acutBuildList(10, point, 0), kPoint3d, true, "1.5,2.5,9", 1},
+      {"point group 17", acutBuildList(17, point, 0), kPoint3d, true, "1.5,2.5,9", 1},
+      {"group 18 is no point", acutBuildList(18, point, 0), kPoint3d, false, "9,9,9", 0},
+      {"a dotted pair", acutBuildList(RTLB, RTSTR, L"a", RTDOTE, RTSHORT, 5, RTLE, RTSTR, L"after", 0), kNamedInt,
+       true, "a=5", 5},
+      {"a dotted pair of a real", acutBuildList(RTLB, RTSTR, L"b", RTDOTE, RTREAL, -2.9, RTLE, 0), kNamedInt, true,
+       "b=-2", 5},
+      {"a pair built with the dot last", acutBuildList(RTLB, RTSTR, L"c", RTLONG, 12, RTDOTE, RTSTR, L"x", 0),
+       kNamedInt, true, "c=12", 4},
+      {"a list of two", acutBuildList(RTLB, RTSTR, L"a", RTSHORT, 5, RTLE, 0), kNamedInt, false, "kept=77", 0},
+      {"a text for a value", acutBuildList(RTLB, RTSTR, L"a", RTDOTE, RTSTR, L"5", RTLE, 0), kNamedInt, false,
+       "kept=77", 0},
+      {"a number for a name", acutBuildList(RTLB, RTSHORT, 1, RTDOTE, RTSHORT, 5, RTLE, 0), kNamedInt, false,
+       "kept=77", 0},
+      {"a pair without its end", acutBuildList(RTLB, RTSTR, L"a", RTDOTE, RTSHORT, 5, 0), kNamedInt, false,
+       "kept=77", 0},
+      {"a list of three", acutBuildList(RTLB, RTSTR, L"a", RTDOTE, RTSHORT, 5, RTSHORT, 6, RTLE, 0), kNamedInt, false,
+       "kept=77", 0},
+      {"no list at all", acutBuildList(RTSTR, L"a", RTSHORT, 5, 0), kNamedInt, false, "kept=77", 0},
+      {"any one item", acutBuildList(RTLB, RTNIL, 0), kSkip, true, "skipped", 1},
+  };
+  for (const ReadCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    ArgCursor args(c.chain);
+    bool ok = !c.ok;
+    EXPECT_EQ(c.read(args, ok), c.value);
+    EXPECT_EQ(ok, c.ok);
+    const resbuf* expected = args.head;
+    for (int i = 0; i < c.steps; ++i) expected = expected->rbnext;
+    EXPECT_EQ(args.cursor, expected);
+  }
+  for (const Reader* read : {&kString, &kInt, &kReal, &kRealOnly, &kBool, &kPoint2d, &kPoint3d, &kNamedInt,
+                             &kListBegin, &kListEnd, &kSkip}) {
+    ArgCursor empty(nullptr);
+    bool ok = true;
+    (*read)(empty, ok);
+    EXPECT_FALSE(ok) << "every reader fails at the end";
+  }
 }
 
 TEST(ArgReaders, StringViewReadsTheTextInPlaceAndOnlyATextMoves) {
@@ -64,7 +164,7 @@ TEST(ArgReaders, StringViewReadsTheTextInPlaceAndOnlyATextMoves) {
   EXPECT_EQ(text, L"OFFSETDISTANCE");
   EXPECT_EQ(text.data(), args.head->resval.rstring);
   EXPECT_FALSE(argStringView(args, text));
-  EXPECT_EQ(args.cursor, nth(args, 1));
+  EXPECT_EQ(args.cursor, args.head->rbnext);
   EXPECT_EQ(text, L"OFFSETDISTANCE");
   argSkip(args);
   EXPECT_TRUE(argStringView(args, text));
@@ -72,224 +172,12 @@ TEST(ArgReaders, StringViewReadsTheTextInPlaceAndOnlyATextMoves) {
   EXPECT_TRUE(args.atEnd());
 }
 
-TEST(ArgReaders, BoolIsFalseOnlyForNilAndAListEndWhichStays) {
-  ArgCursor args(acutBuildList(RTNIL, RTT, RTSHORT, 0, RTSTR, L"", RTREAL, 0.0, RTLB, RTLE, 0));
-  bool flag = true;
-  ASSERT_TRUE(argBool(args, flag));
-  EXPECT_FALSE(flag);
-  for (int i = 0; i < 4; ++i) {
-    flag = false;
-    ASSERT_TRUE(argBool(args, flag)) << "item " << i + 1;
-    EXPECT_TRUE(flag) << "item " << i + 1 << ": T, a number, a string and a real are all true, zero or empty";
-  }
-  const resbuf* listStart = args.cursor;
-  flag = true;
-  EXPECT_FALSE(argBool(args, flag)) << "a list is no boolean";
-  EXPECT_EQ(args.cursor, listStart);
-  ASSERT_TRUE(argSkip(args));
-  const resbuf* listEnd = args.cursor;
-  flag = true;
-  ASSERT_TRUE(argBool(args, flag));
-  EXPECT_FALSE(flag);
-  EXPECT_EQ(args.cursor, listEnd) << "the end of a list is not consumed";
-}
-
-TEST(ArgReaders, IntTruncatesTowardZeroAndSignExtendsShorts) {
-  ArgCursor args(acutBuildList(RTREAL, 2.9, RTREAL, -2.9, RTSHORT, -7, RTLONG, 100000, RTREAL, 1e12, RTSTR, L"3", 0));
-  int value = 0;
-  ASSERT_TRUE(argInt(args, value));
-  EXPECT_EQ(value, 2);
-  ASSERT_TRUE(argInt(args, value));
-  EXPECT_EQ(value, -2);
-  ASSERT_TRUE(argInt(args, value));
-  EXPECT_EQ(value, -7);
-  ASSERT_TRUE(argInt(args, value));
-  EXPECT_EQ(value, 100000);
-  ASSERT_TRUE(argInt(args, value)) << "a real beyond the range still reads";
-  EXPECT_EQ(value, 2147483647);
-  const resbuf* text = args.cursor;
-  value = 99;
-  EXPECT_FALSE(argInt(args, value));
-  EXPECT_EQ(value, 99);
-  EXPECT_EQ(args.cursor, text);
-}
-
-TEST(ArgReaders, AGroupCodeIsReadAsItselfWithoutMoving) {
-  ArgCursor args(acutBuildList(62, 5, RTSHORT, 1, 0));
-  int value = 0;
-  ASSERT_TRUE(argInt(args, value));
-  EXPECT_EQ(value, 62);
-  EXPECT_EQ(args.cursor, args.head);
-  double real = 0;
-  ASSERT_TRUE(argReal(args, real)) << "argReal falls back on argInt";
-  EXPECT_EQ(real, 62.0);
-  EXPECT_EQ(args.cursor, args.head);
-}
-
-TEST(ArgReaders, RealTakesIntegersButRealOnlyRefusesThem) {
-  ArgCursor args(acutBuildList(RTSHORT, 3, RTLONG, -70000, RTREAL, 1.25, RTSTR, L"x", 0));
-  double value = 0;
-  EXPECT_FALSE(argRealOnly(args, value));
-  EXPECT_EQ(args.cursor, args.head);
-  ASSERT_TRUE(argReal(args, value));
-  EXPECT_EQ(value, 3.0);
-  ASSERT_TRUE(argReal(args, value));
-  EXPECT_EQ(value, -70000.0);
-  ASSERT_TRUE(argRealOnly(args, value));
-  EXPECT_EQ(value, 1.25);
-  EXPECT_FALSE(argReal(args, value));
-  EXPECT_FALSE(argRealOnly(args, value));
-  EXPECT_EQ(args.cursor, nth(args, 3));
-}
-
-TEST(ArgReaders, Point2dFromAPointOrTwoReals) {
-  const ads_point point = {1.5, 2.5, 9.0};
-  ArgCursor args(acutBuildList(RTPOINT, point, RTREAL, 3.0, RTREAL, 4.0, RTREAL, 5.0, RTSTR, L"x", 0));
-  AcGePoint2d value;
-  ASSERT_TRUE(argPoint2d(args, value));
-  EXPECT_EQ(value, AcGePoint2d(1.5, 2.5));
-  ASSERT_TRUE(argPoint2d(args, value));
-  EXPECT_EQ(value, AcGePoint2d(3.0, 4.0));
-  EXPECT_EQ(args.cursor, nth(args, 3)) << "two reals are consumed together";
-  const resbuf* lastReal = args.cursor;
-  value.set(-1, -1);
-  EXPECT_FALSE(argPoint2d(args, value)) << "a real followed by a text is no point";
-  EXPECT_EQ(args.cursor, lastReal);
-  EXPECT_EQ(value, AcGePoint2d(-1, -1));
-}
-
-TEST(ArgReaders, Point2dTakesA3dPointAndAPointGroupButNotTwoIntegers) {
-  const ads_point point = {7.0, 8.0, 9.0};
-  ArgCursor args(acutBuildList(RT3DPOINT, point, 11, point, RTSHORT, 1, RTSHORT, 2, 0));
-  AcGePoint2d value;
-  ASSERT_TRUE(argPoint2d(args, value));
-  EXPECT_EQ(value, AcGePoint2d(7.0, 8.0));
-  ASSERT_TRUE(argPoint2d(args, value));
-  EXPECT_EQ(value, AcGePoint2d(7.0, 8.0));
-  const resbuf* integers = args.cursor;
-  EXPECT_FALSE(argPoint2d(args, value));
-  EXPECT_EQ(args.cursor, integers);
-}
-
-TEST(ArgReaders, Point3dFromNumbersInARow) {
-  ArgCursor args(acutBuildList(RTSHORT, 1, RTSHORT, 2, RTSHORT, 3, RTLONG, 4, RTREAL, 5.5, 0));
-  AcGePoint3d value;
-  ASSERT_TRUE(argPoint3d(args, value));
-  EXPECT_EQ(value, AcGePoint3d(1.0, 2.0, 3.0));
-  EXPECT_EQ(args.cursor, nth(args, 3));
-  ASSERT_TRUE(argPoint3d(args, value)) << "two numbers alone make a point";
-  EXPECT_EQ(value, AcGePoint3d(4.0, 5.5, 0.0));
-  EXPECT_TRUE(args.atEnd());
-}
-
-TEST(ArgReaders, Point3dWithATextAfterTwoNumbersLeavesTheText) {
-  ArgCursor args(acutBuildList(RTREAL, 1.0, RTSHORT, 2, RTSTR, L"next", 0));
-  AcGePoint3d value;
-  ASSERT_TRUE(argPoint3d(args, value));
-  EXPECT_EQ(value, AcGePoint3d(1.0, 2.0, 0.0));
-  EXPECT_EQ(args.cursor, nth(args, 2));
-  std::wstring next;
-  EXPECT_TRUE(argString(args, next));
-}
-
-TEST(ArgReaders, Point3dRefusesAnIntegerFollowedByAText) {
-  ArgCursor args(acutBuildList(RTSHORT, 1, RTSTR, L"2", RTSHORT, 3, 0));
-  AcGePoint3d value(9, 9, 9);
-  EXPECT_FALSE(argPoint3d(args, value));
-  EXPECT_EQ(args.cursor, args.head);
-  EXPECT_EQ(value, AcGePoint3d(9, 9, 9));
-}
-
-TEST(ArgReaders, Point3dFromPointsAndPointGroups) {
-  const ads_point point = {1.0, 2.0, 3.0};
-  ArgCursor args(acutBuildList(RTPOINT, point, RT3DPOINT, point, 10, point, 17, point, 18, point, 0));
-  AcGePoint3d value;
-  ASSERT_TRUE(argPoint3d(args, value));
-  EXPECT_EQ(value, AcGePoint3d(1.0, 2.0, 0.0)) << "a 2D point has z 0 whatever its buffer holds";
-  for (int i = 0; i < 3; ++i) {
-    value = AcGePoint3d();
-    ASSERT_TRUE(argPoint3d(args, value)) << "item " << i + 2;
-    EXPECT_EQ(value, AcGePoint3d(1.0, 2.0, 3.0)) << "item " << i + 2;
-  }
-  const resbuf* group18 = args.cursor;
-  EXPECT_FALSE(argPoint3d(args, value)) << "group 18 is not a point group";
-  EXPECT_EQ(args.cursor, group18);
-}
-
-TEST(ArgReaders, NamedIntReadsADottedPairWhole) {
-  ArgCursor args(acutBuildList(RTLB, RTSTR, L"a", RTDOTE, RTSHORT, 5, RTLE, RTLB, RTSTR, L"b", RTDOTE, RTREAL, -2.9,
-                               RTLE, RTSTR, L"after", 0));
-  std::wstring name;
-  int value = 0;
-  ASSERT_TRUE(argNamedInt(args, name, value));
-  EXPECT_EQ(name, L"a");
-  EXPECT_EQ(value, 5);
-  EXPECT_EQ(args.cursor, nth(args, 5));
-  ASSERT_TRUE(argNamedInt(args, name, value));
-  EXPECT_EQ(name, L"b");
-  EXPECT_EQ(value, -2);
-  std::wstring after;
-  EXPECT_TRUE(argString(args, after));
-  EXPECT_EQ(after, L"after");
-}
-
-TEST(ArgReaders, NamedIntReadsAPairBuiltWithTheDotLast) {
-  ArgCursor args(acutBuildList(RTLB, RTSTR, L"c", RTLONG, 12, RTDOTE, RTSTR, L"after", 0));
-  std::wstring name;
-  int value = 0;
-  ASSERT_TRUE(argNamedInt(args, name, value));
-  EXPECT_EQ(name, L"c");
-  EXPECT_EQ(value, 12);
-  EXPECT_EQ(args.cursor, nth(args, 4));
-}
-
-TEST(ArgReaders, NamedIntRefusesWhatIsNotATextAndIntegerPair) {
-  struct Case {
-    const char* what;
-    resbuf* chain;
-  };
-  const Case cases[] = {
-      {"a list of two", acutBuildList(RTLB, RTSTR, L"a", RTSHORT, 5, RTLE, 0)},
-      {"a text for a value", acutBuildList(RTLB, RTSTR, L"a", RTDOTE, RTSTR, L"5", RTLE, 0)},
-      {"a number for a name", acutBuildList(RTLB, RTSHORT, 1, RTDOTE, RTSHORT, 5, RTLE, 0)},
-      {"a pair without its end", acutBuildList(RTLB, RTSTR, L"a", RTDOTE, RTSHORT, 5, 0)},
-      {"a list of three", acutBuildList(RTLB, RTSTR, L"a", RTDOTE, RTSHORT, 5, RTSHORT, 6, RTLE, 0)},
-      {"no list at all", acutBuildList(RTSTR, L"a", RTSHORT, 5, 0)},
-  };
-  for (const Case& c : cases) {
-    ArgCursor args(c.chain);
-    std::wstring name = L"kept";
-    int value = 77;
-    EXPECT_FALSE(argNamedInt(args, name, value)) << c.what;
-    EXPECT_EQ(args.cursor, args.head) << c.what;
-    EXPECT_EQ(name, L"kept") << c.what;
-    EXPECT_EQ(value, 77) << c.what;
-  }
-}
-
-TEST(ArgReaders, SkipStepsOverAnyOneItemUntilTheEnd) {
-  ArgCursor args(acutBuildList(RTLB, RTNIL, 0));
-  EXPECT_TRUE(argSkip(args));
-  EXPECT_EQ(args.cursor, nth(args, 1));
-  EXPECT_TRUE(argSkip(args));
-  EXPECT_TRUE(args.atEnd());
-  EXPECT_FALSE(argSkip(args));
-  EXPECT_TRUE(args.atEnd());
-}
-
 using ObjectIdReader = FrameTest;
 
 TEST_F(ObjectIdReader, TakesAnEntityOfTheDrawingAndRefusesAMadeUpName) {
-  AcApDocument* doc = open("p/plan.hdw");
-  ASSERT_NE(doc, nullptr);
-  AcDbBlockTableRecord* space = nullptr;
-  ASSERT_EQ(acdbOpenObject(space, doc->database()->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
+  ASSERT_NE(open("p/plan.hdw"), nullptr);
   auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(10, 0, 0));
-  AcDbObjectId lineId;
-  ASSERT_EQ(space->appendAcDbEntity(lineId, line), Acad::eOk);
-  line->close();
-  space->close();
-
+  const AcDbObjectId lineId = appendToModelSpace(line);
   ads_name name = {0, 0};
   ASSERT_EQ(acdbGetAdsName(name, lineId), Acad::eOk);
   const ads_name madeUp = {name[0] + 987654, 0};

@@ -21,14 +21,10 @@ class CallFrame : public FrameTest {
     ASSERT_NE(doc_, nullptr);
   }
 
-  // LISP's answer to a call whose handler runs `worker` in the standard frame.
-  std::wstring callWithStatus(int status, std::function<void()> before = {}) {
-    defineTestCall([status, before] {
-      return runInDocument([status, before] {
-        if (before) before();
-        return status;
-      });
-    });
+  // Makes test-call run `worker` in the standard frame (with the context given) and
+  // answers what LISP prints for it; the command line's output is in output_.
+  std::wstring call(ovWorker worker, ovApplication* context = nullptr) {
+    defineTestCall([worker, context] { return runInDocument(worker, context); });
     output_.clear();
     return eval("(test-call)");
   }
@@ -36,76 +32,78 @@ class CallFrame : public FrameTest {
   AcApDocument* doc_ = nullptr;
 };
 
-TEST_F(CallFrame, ArgumentStatusesPrintTheirOneMessageAndFailTheCall) {
+// A status prints its one message; only status 4 (the user was told) asks for the text
+// screen; an unknown status counts as done, whose answer is the result set or nil.
+TEST_F(CallFrame, EachStatusGivesItsAnswerAndMessage) {
   const struct {
     int status;
+    bool setsResult;
+    const wchar_t* answer;
     const wchar_t* message;
+    int textScreens;
   } cases[] = {
-      {kWorkerTooFewArgs, L"\nToo few arguments passed.\n"},
-      {kWorkerWrongType, L"\nWrong type of arguments passed.\n"},
-      {kWorkerBadData, L"\nBad data passed .\n"},
+      {kWorkerTooFewArgs, false, L"; error: ADS request error", L"\nToo few arguments passed.\n", 0},
+      {kWorkerWrongType, false, L"; error: ADS request error", L"\nWrong type of arguments passed.\n", 0},
+      {kWorkerBadData, true, L"; error: ADS request error", L"\nBad data passed .\n", 0},
+      {kWorkerFailedTold, true, L"; error: ADS request error", L"", 1},
+      {kWorkerDone, false, L"nil", L"", 0},
+      {kWorkerDone, true, L"2.5", L"", 0},
+      {7, true, L"2.5", L"", 0},
+      {-1, true, L"2.5", L"", 0},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(callWithStatus(c.status), L"; error: ADS request error") << "status " << c.status;
-    EXPECT_EQ(output_, c.message) << "status " << c.status;
+    SCOPED_TRACE(c.status);
+    const int screens = hostTextScreenRequests();
+    EXPECT_EQ(call([&c] {
+                if (c.setsResult) acedRetReal(2.5);
+                return c.status;
+              }),
+              c.answer);
+    EXPECT_EQ(output_, c.message);
+    EXPECT_EQ(hostTextScreenRequests(), screens + c.textScreens);
   }
 }
 
-TEST_F(CallFrame, DoneAnswersTheResultSetOrNil) {
-  EXPECT_EQ(callWithStatus(kWorkerDone), L"nil");
-  EXPECT_EQ(callWithStatus(kWorkerDone, [] { acedRetReal(2.5); }), L"2.5");
-  EXPECT_EQ(callWithStatus(7, [] { acedRetStr(L"kept"); }), L"\"kept\"") << "an unknown status counts as done";
-  EXPECT_EQ(callWithStatus(-1, [] { acedRetT(); }), L"T");
-  EXPECT_EQ(output_, L"");
-}
-
-TEST_F(CallFrame, FailedAfterTellingAsksForTheTextScreenAndPrintsNothing) {
-  const int before = hostTextScreenRequests();
-  EXPECT_EQ(callWithStatus(kWorkerFailedTold, [] { acedRetT(); }), L"; error: ADS request error");
-  EXPECT_EQ(hostTextScreenRequests(), before + 1);
-  EXPECT_EQ(output_, L"");
-  EXPECT_EQ(callWithStatus(kWorkerBadData), L"; error: ADS request error");
-  EXPECT_EQ(hostTextScreenRequests(), before + 1) << "only status 4 switches the screen";
-}
-
 TEST_F(CallFrame, TheWorkingDocumentIsWriteLockedForTheWorkerOnly) {
-  AcApDocument* other = doc_;
   AcApDocument* working = open("q/other.hdw");
-  ASSERT_NE(working, nullptr);
   ASSERT_EQ(manager()->curDocument(), working);
   int workingLocks = -1, otherLocks = -1;
   AcAp::DocLockMode mode = AcAp::kNone;
   const auto look = [&] {
     workingLocks = working->hostLockCount();
-    otherLocks = other->hostLockCount();
+    otherLocks = doc_->hostLockCount();
     mode = working->myLockMode();
     return kWorkerDone;
   };
-  EXPECT_EQ(runInDocument(look), RSRSLT);
-  EXPECT_EQ(workingLocks, 1);
-  EXPECT_EQ(mode, AcAp::kWrite);
-  EXPECT_EQ(otherLocks, 0);
-  EXPECT_EQ(working->hostLockCount(), 0);
-
-  workingLocks = -1;
-  EXPECT_EQ(runLocked(look), RSRSLT);
-  EXPECT_EQ(workingLocks, 1);
-  EXPECT_EQ(mode, AcAp::kWrite);
-  EXPECT_EQ(working->hostLockCount(), 0);
-
+  for (bool locked : {false, true}) {
+    SCOPED_TRACE(locked ? "runLocked" : "runInDocument");
+    workingLocks = otherLocks = -1;
+    EXPECT_EQ(locked ? runLocked(look) : runInDocument(look), RSRSLT);
+    EXPECT_EQ(workingLocks, 1);
+    EXPECT_EQ(mode, AcAp::kWrite);
+    EXPECT_EQ(otherLocks, 0);
+    EXPECT_EQ(working->hostLockCount(), 0);
+  }
   for (int status : {kWorkerTooFewArgs, kWorkerFailedTold}) {
     EXPECT_EQ(runLocked([status] { return status; }), RSERR);
     EXPECT_EQ(working->hostLockCount(), 0) << "status " << status;
   }
 }
 
+// An exception of the worker unlocks, prints its line and goes on unchanged; through
+// LISP the host ends the call with the exception's message and deletes a framework
+// exception object (a leak here is what the sanitizer reports).
 TEST_F(CallFrame, AnExceptionOfTheWorkerUnlocksPrintsErrorAndReachesTheHost) {
-  defineTestCall([] { return runInDocument([]() -> int { throw std::runtime_error("pipe broke"); }); });
-  output_.clear();
-  const std::wstring answer = eval("(test-call)");
+  std::wstring answer = call([]() -> int { throw std::runtime_error("pipe broke"); });
   EXPECT_EQ(answer.rfind(L"; error: ", 0), 0u) << acutWideToUtf8(answer);
   EXPECT_TRUE(answer.ends_with(L": pipe broke")) << acutWideToUtf8(answer);
   EXPECT_EQ(output_, L"\nError");
+  EXPECT_EQ(doc_->hostLockCount(), 0);
+
+  answer = call([]() -> int { throw new CSimpleException(L"disk full"); });
+  EXPECT_TRUE(answer.starts_with(L"; error: unhandled exception in ")) << acutWideToUtf8(answer);
+  EXPECT_TRUE(answer.ends_with(L": disk full")) << acutWideToUtf8(answer);
+  EXPECT_EQ(output_, L"\nGeneral Exception");
   EXPECT_EQ(doc_->hostLockCount(), 0);
 
   output_.clear();
@@ -117,9 +115,7 @@ TEST_F(CallFrame, AnExceptionOfTheWorkerUnlocksPrintsErrorAndReachesTheHost) {
   }
   EXPECT_EQ(output_, L"\nError");
   EXPECT_EQ(doc_->hostLockCount(), 0);
-}
 
-TEST_F(CallFrame, AFrameworkExceptionObjectGoesOnUnchangedAfterTheUnlock) {
   for (bool locked : {false, true}) {
     SCOPED_TRACE(locked ? "runLocked" : "runInDocument");
     auto* thrown = new CSimpleException(L"disk full");
@@ -139,81 +135,50 @@ TEST_F(CallFrame, AFrameworkExceptionObjectGoesOnUnchangedAfterTheUnlock) {
   }
 }
 
-// Through LISP the host ends the call with the exception's message and deletes the
-// object (a leak here is what the sanitizer reports).
-TEST_F(CallFrame, AFrameworkExceptionReachingTheHostIsReportedAndDeleted) {
-  defineTestCall([] { return runInDocument([]() -> int { throw new CSimpleException(L"disk full"); }); });
-  output_.clear();
-  const std::wstring answer = eval("(test-call)");
-  EXPECT_TRUE(answer.starts_with(L"; error: unhandled exception in ")) << acutWideToUtf8(answer);
-  EXPECT_TRUE(answer.ends_with(L": disk full")) << acutWideToUtf8(answer);
-  EXPECT_EQ(output_, L"\nGeneral Exception");
-  EXPECT_EQ(doc_->hostLockCount(), 0);
-}
-
-TEST_F(CallFrame, WithAContextButNoDocumentDataTheWorkerDoesNotRun) {
+// With a context the worker runs only for a current document whose project is connected:
+// without document data the frame sets nothing; a project that cannot connect is told
+// and answers nil; an unmarked drawing's project is connected before the worker runs.
+TEST_F(CallFrame, WithAContextTheWorkerNeedsADocumentAndItsConnectedProject) {
   ovApplication* context = startContext();
-  ASSERT_NE(context->currentDocData(), nullptr);
+  bool ran = false;
+  const ovWorker worker = [&] {
+    ran = true;
+    acedRetT();
+    return kWorkerBadData;
+  };
+  EXPECT_EQ(call(worker, context), L"nil");
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(output_, L"\nError finding the plumbing database.\nCannot connect to the plumbing database (Connection "
+                     L"Error Code 1).");
+  EXPECT_EQ(doc_->hostLockCount(), 0);
+
   context->forgetDocument(doc_->fileName());
   ASSERT_EQ(context->currentDocData(), nullptr);
-  bool ran = false;
   defineTestCall([&] {
     acedRetT();
-    return runInDocument(
-        [&] {
-          ran = true;
-          return kWorkerBadData;
-        },
-        context);
+    return runInDocument(worker, context);
   });
   output_.clear();
   EXPECT_EQ(eval("(test-call)"), L"T") << "the frame itself sets nothing";
   EXPECT_FALSE(ran);
   EXPECT_EQ(output_, L"");
-}
 
-TEST_F(CallFrame, WithAContextWhoseProjectCannotConnectTheUserIsToldAndNilAnswered) {
-  ovApplication* context = startContext();
-  bool ran = false;
-  defineTestCall([&] {
-    return runInDocument(
-        [&] {
-          ran = true;
-          acedRetT();
-          return kWorkerDone;
-        },
-        context);
-  });
-  output_.clear();
-  EXPECT_EQ(eval("(test-call)"), L"nil");
-  EXPECT_FALSE(ran);
-  EXPECT_EQ(output_, L"\nError finding the plumbing database.\nCannot connect to the plumbing database (Connection "
-                     L"Error Code 1).");
-  EXPECT_EQ(doc_->hostLockCount(), 0);
-}
-
-TEST_F(CallFrame, WithAContextTheProjectIsConnectedBeforeTheWorkerRuns) {
-  manager()->hostCloseAll();
   makeProject("proj");
-  AcApDocument* doc = open("proj/plan.hdw");
-  ASSERT_NE(doc, nullptr);
-  ovApplication* context = startContext();
+  ASSERT_NE(open("proj/plan.hdw"), nullptr);
   ovPerProjectData* project = context->currentDocData()->project;
   ASSERT_FALSE(ovIsOpen(project->connection)) << "an unmarked drawing waits for the first call";
-  bool openInWorker = false, cachedInWorker = false;
+  bool cachedInWorker = false;
+  output_.clear();
   EXPECT_EQ(runInDocument(
                 [&] {
-                  openInWorker = ovIsOpen(project->connection);
-                  cachedInWorker = project->globals && project->layers && project->layerKeys &&
-                                   project->layerSystems && project->textStyles;
+                  cachedInWorker = ovIsOpen(project->connection) && project->globals && project->layers &&
+                                   project->layerKeys && project->layerSystems && project->textStyles;
                   return kWorkerDone;
                 },
                 context),
             RSRSLT);
-  EXPECT_TRUE(openInWorker);
   EXPECT_TRUE(cachedInWorker);
   EXPECT_EQ(output_, L"");
-  EXPECT_EQ(doc->hostLockCount(), 0);
 }
 
 }  // namespace

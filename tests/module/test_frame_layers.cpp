@@ -1,5 +1,6 @@
-// Layer keys resolved through ov_plumb-getLayer on a standard project, with the layer
-// made in the drawing from its row, and the project's global settings.
+// Layer keys resolved through ov_plumb-getLayer on a standard project with rows of the
+// tests' own, the layer made in the drawing from its row, and the project's global
+// settings. The standard keys as a LISP program sees them are in scripts/frame_layers.
 #include <gtest/gtest.h>
 
 #include "arx/db_symtab.h"
@@ -7,244 +8,173 @@
 #include "frame/function_table.h"
 #include "frame/globals.h"
 #include "frame_fixture.h"
-#include "test_record_double.h"
 
 namespace {
 
 class LayerKeys : public FrameTest {
  protected:
   void SetUp() override {
-    const std::wstring file = makeProject("proj");
-    ASSERT_TRUE(SUCCEEDED(db_.CreateInstance(CLSID_ProjectDatabase, nullptr, CLSCTX_ALL)));
-    ASSERT_EQ(std::wstring(db_->OpenProjectDatabase(_bstr_t(file.c_str()), 0, 0)), L"OK");
-    system_ = number(L"select ixLayerSystem from tblLayerSystem where sDescription = \"New Work\"");
-    ASSERT_GT(system_, 0);
+    openProject("proj");
+    const long system = number(L"select ixLayerSystem from tblLayerSystem where sDescription = \"New Work\"");
+    ASSERT_GT(system, 0);
+    system_ = std::to_string(system);
     // The null system holds only the keys these tests add, so that what it lacks is
     // known whatever the standard customisation puts there.
-    ASSERT_EQ(db_->Execute(_bstr_t(L"delete from tblLayerKey where ixLayerSystem is null")), VARIANT_TRUE);
-    const long hidden = addLayer(L"\"P-TEST-HIDDEN\", 0, 30, \"HIDDEN\", 0, \"50\", \"Heavy\"");
-    const long dashed = addLayer(L"\"P-TEST-DASH\", 0, 5, \"DASHED\", -1, \"\", null");
-    const long nullSystem = addLayer(L"\"P-NULL\", 0, 2, \"CONTINUOUS\", -1, \"25\", null");
-    addKey(std::to_wstring(system_), L"HIDDENKEY", hidden);
-    addKey(std::to_wstring(system_), L"DASHKEY", dashed);
-    addKey(L"null", L"NULLKEY", nullSystem);
-    addKey(std::to_wstring(system_), L"ORPHAN", 987654);
-
+    sql(L"delete from tblLayerKey where ixLayerSystem is null");
+    addKey(acutUtf8ToWide(system_), L"HIDDENKEY", L"\"P-TEST-HIDDEN\", 0, 30, \"HIDDEN\", 0, \"50\", \"Heavy\"");
+    addKey(acutUtf8ToWide(system_), L"DASHKEY", L"\"P-TEST-DASH\", 0, 5, \"DASHED\", -1, \"\", null");
+    addKey(L"null", L"NULLKEY", L"\"P-NULL\", 0, 2, \"CONTINUOUS\", -1, \"25\", null");
+    sql(L"insert into tblLayerKey (ixLayerSystem, ixLayer, sKey) values (" + acutUtf8ToWide(system_) +
+        L", 987654, \"ORPHAN\")");
     doc_ = open("proj/plan.hdw");
     ASSERT_NE(doc_, nullptr);
     context_ = startContext();
     ovRegisterLispFunctions();
   }
-  void TearDown() override {
-    _variant_t ignored;
-    db_->CloseDatabase(&ignored);
-    FrameTest::TearDown();
-  }
 
-  long number(const std::wstring& sql) {
-    _variant_t rows;
-    VARIANT_BOOL ok = VARIANT_FALSE;
-    db_->Query(_bstr_t(sql.c_str()), &rows, &ok);
-    std::vector<_variant_t> elements = readElements(rows);
-    if (elements.size() < 3) return -1;
-    switch (elements[2].vt) {
-      case VT_I4: return elements[2].lVal;
-      case VT_I2: return elements[2].iVal;
-      case VT_R8: return static_cast<long>(elements[2].dblVal);
-      case VT_BOOL: return elements[2].boolVal;
-      default: return -1;
-    }
+  // A layer row and a key of the system that names it.
+  void addKey(const std::wstring& system, const std::wstring& key, const std::wstring& layer) {
+    sql(L"insert into tblLayer (sName, bRGBColor, iColor, sLinetype, bPlot, sLineweight, sPlotstyle) values (" + layer +
+        L")");
+    sql(L"insert into tblLayerKey (ixLayerSystem, ixLayer, sKey) values (" + system +
+        L", (select max(ixLayer) from tblLayer), \"" + key + L"\")");
   }
-  long addLayer(const std::wstring& values) {
-    EXPECT_EQ(db_->Execute(_bstr_t((L"insert into tblLayer (sName, bRGBColor, iColor, sLinetype, bPlot, sLineweight,"
-                                    L" sPlotstyle) values (" + values + L")").c_str())),
-              VARIANT_TRUE);
-    return number(L"select max(ixLayer) from tblLayer");
-  }
-  void addKey(const std::wstring& system, const std::wstring& key, long layer) {
-    EXPECT_EQ(db_->Execute(_bstr_t((L"insert into tblLayerKey (ixLayerSystem, ixLayer, sKey) values (" + system +
-                                    L", " + std::to_wstring(layer) + L", \"" + key + L"\")").c_str())),
-              VARIANT_TRUE);
-  }
-
   std::string getLayer(const std::string& arguments) {
     return acutWideToUtf8(eval("(ov_plumb-getLayer " + arguments + ")"));
   }
-  std::string system() const { return std::to_string(system_); }
 
-  // Opens the drawing's layer of that name for read and hands it to check.
-  template <typename Check>
-  void withLayer(const wchar_t* name, Check check) {
+  // The drawing's layer of that name opened for read, or null; closed by the caller.
+  AcDbLayerTableRecord* layer(const wchar_t* name) {
     AcDbLayerTable* table = nullptr;
-    ASSERT_EQ(doc_->database()->getLayerTable(table, AcDb::kForRead), Acad::eOk);
-    AcDbLayerTableRecord* layer = nullptr;
-    const Acad::ErrorStatus es = table->getAt(name, layer, AcDb::kForRead);
+    if (doc_->database()->getLayerTable(table, AcDb::kForRead) != Acad::eOk) return nullptr;
+    AcDbLayerTableRecord* found = nullptr;
+    table->getAt(name, found, AcDb::kForRead);
     table->close();
-    ASSERT_EQ(es, Acad::eOk) << "no layer " << acutWideToUtf8(name);
-    check(layer);
-    layer->close();
+    return found;
   }
-  bool drawingHas(const wchar_t* name) {
-    AcDbLayerTable* table = nullptr;
-    if (doc_->database()->getLayerTable(table, AcDb::kForRead) != Acad::eOk) return false;
-    const bool has = table->has(name);
-    table->close();
-    return has;
-  }
-  AcDbObjectId loadLinetype(const wchar_t* name) {
-    AcDbLinetypeTable* table = nullptr;
-    EXPECT_EQ(doc_->database()->getLinetypeTable(table, AcDb::kForWrite), Acad::eOk);
-    auto* linetype = new AcDbLinetypeTableRecord();
-    linetype->setName(name);
+  template <typename Table>
+  AcDbObjectId addRecord(AcDbSymbolTableRecord* record) {
+    Table* table = nullptr;
+    EXPECT_EQ(doc_->database()->getSymbolTable(table, AcDb::kForWrite), Acad::eOk);
     AcDbObjectId id;
-    EXPECT_EQ(table->add(id, linetype), Acad::eOk);
-    linetype->close();
+    EXPECT_EQ(table->add(id, record), Acad::eOk);
+    record->close();
     table->close();
     return id;
   }
 
-  ProjectDatabasePtr db_;
-  long system_ = 0;
+  std::string system_;
   AcApDocument* doc_ = nullptr;
   ovApplication* context_ = nullptr;
 };
 
-TEST_F(LayerKeys, AKeyBecomesItsLayerMadeFromTheRow) {
-  ASSERT_FALSE(drawingHas(L"P-DOMW-CPIP"));
-  EXPECT_EQ(getLayer("\"CW\" " + system()), "\"P-DOMW-CPIP\"");
-  withLayer(L"P-DOMW-CPIP", [](AcDbLayerTableRecord* layer) {
-    EXPECT_EQ(layer->color().colorIndex(), 4);
-    EXPECT_TRUE(layer->isPlottable());
-    EXPECT_EQ(layer->lineWeight(), AcDb::kLnWt035);
-    EXPECT_FALSE(layer->isLocked());
-  });
-  EXPECT_EQ(output_, L"");
-}
-
+// A new layer takes colour, plotting, lineweight, plot style and a linetype the drawing
+// has from its row; a linetype it lacks and an empty lineweight leave the defaults.
 TEST_F(LayerKeys, EveryPropertyOfTheRowReachesTheNewLayer) {
-  const AcDbObjectId dashed = loadLinetype(L"DASHED");
-  EXPECT_EQ(getLayer("\"HIDDENKEY\" " + system()), "\"P-TEST-HIDDEN\"");
-  EXPECT_EQ(getLayer("\"DASHKEY\" " + system()), "\"P-TEST-DASH\"");
-  EXPECT_EQ(getLayer("\"CW\" " + system()), "\"P-DOMW-CPIP\"");
-  AcDbObjectId defaultLinetype;
-  withLayer(L"P-DOMW-CPIP", [&](AcDbLayerTableRecord* layer) { defaultLinetype = layer->linetypeObjectId(); });
-  withLayer(L"P-TEST-HIDDEN", [&](AcDbLayerTableRecord* layer) {
-    EXPECT_EQ(layer->color().colorIndex(), 30);
-    EXPECT_FALSE(layer->isPlottable());
-    EXPECT_EQ(layer->lineWeight(), AcDb::kLnWt050);
-    ACHAR* style = layer->plotStyleName();
-    EXPECT_EQ(std::wstring(style != nullptr ? style : L""), L"Heavy");
-    acutDelString(style);
-    EXPECT_EQ(layer->linetypeObjectId(), defaultLinetype) << "a linetype the drawing lacks leaves the default";
-  });
-  withLayer(L"P-TEST-DASH", [&](AcDbLayerTableRecord* layer) {
-    EXPECT_EQ(layer->color().colorIndex(), 5);
-    EXPECT_EQ(layer->linetypeObjectId(), dashed);
-    EXPECT_EQ(layer->lineWeight(), AcDb::kLnWtByLwDefault) << "an empty lineweight is not set";
-  });
+  auto* linetype = new AcDbLinetypeTableRecord();
+  linetype->setName(L"DASHED");
+  const AcDbObjectId dashed = addRecord<AcDbLinetypeTable>(linetype);
+  ASSERT_EQ(layer(L"P-DOMW-CPIP"), nullptr);
+  EXPECT_EQ(getLayer("\"HIDDENKEY\" " + system_), "\"P-TEST-HIDDEN\"");
+  EXPECT_EQ(getLayer("\"DASHKEY\" " + system_), "\"P-TEST-DASH\"");
+  EXPECT_EQ(getLayer("\"CW\" " + system_), "\"P-DOMW-CPIP\"");
   EXPECT_EQ(output_, L"");
-}
-
-TEST_F(LayerKeys, AKeyMissingInItsSystemFallsBackOnTheSystemsDefaultSilently) {
-  EXPECT_EQ(getLayer("\"NOSUCHKEY\" " + system()), "\"P-PIPE\"");
-  EXPECT_TRUE(drawingHas(L"P-PIPE"));
-  EXPECT_EQ(output_, L"");
-}
-
-TEST_F(LayerKeys, WithoutKeyAndDefaultTheUserIsToldAndLayerZeroAnswered) {
-  EXPECT_EQ(getLayer("\"NOSUCHKEY\" 4242"), "\"0\"");
-  EXPECT_EQ(output_, L"\nLayer key NOSUCHKEY:4242 does not exist in the database.");
-  output_.clear();
-  EXPECT_EQ(getLayer("\"ORPHAN\" " + system()), "\"0\"");
-  EXPECT_EQ(output_, L"\nLayer corresponding to layer key ORPHAN:" + std::to_wstring(system_) +
-                         L" does not exist in the database.");
-}
-
-TEST_F(LayerKeys, NilAndZeroBothMeanTheNullSystem) {
-  EXPECT_EQ(getLayer("\"NULLKEY\" nil"), "\"P-NULL\"");
-  EXPECT_EQ(getLayer("\"NULLKEY\" 0"), "\"P-NULL\"");
-  EXPECT_EQ(getLayer("\"NULLKEY\" " + system()), "\"P-PIPE\"") << "the key lives in the null system only";
-  EXPECT_EQ(output_, L"");
-  EXPECT_EQ(getLayer("\"CW\" nil"), "\"0\"");
-  EXPECT_EQ(output_, L"\nLayer key CW:0 does not exist in the database.");
-}
-
-TEST_F(LayerKeys, ASystemThatIsNeitherANumberNorNilAnswersNil) {
-  for (const char* arguments : {"\"CW\" T", "\"CW\"", "\"CW\" \"1\"", "\"CW\" '(1 2)", "\"CW\" '(\"a\")", "5 1"}) {
-    EXPECT_EQ(getLayer(arguments), "nil") << arguments;
-  }
-  EXPECT_EQ(output_, L"");
-  EXPECT_FALSE(drawingHas(L"P-DOMW-CPIP"));
-  EXPECT_EQ(getLayer("\"CW\" " + system() + ".9"), "\"P-DOMW-CPIP\"") << "a real system is truncated";
+  AcDbLayerTableRecord* standard = layer(L"P-DOMW-CPIP");
+  ASSERT_NE(standard, nullptr);
+  EXPECT_EQ(standard->color().colorIndex(), 4);
+  EXPECT_TRUE(standard->isPlottable());
+  EXPECT_EQ(standard->lineWeight(), AcDb::kLnWt035);
+  EXPECT_FALSE(standard->isLocked());
+  const AcDbObjectId defaultLinetype = standard->linetypeObjectId();
+  standard->close();
+  AcDbLayerTableRecord* hidden = layer(L"P-TEST-HIDDEN");
+  ASSERT_NE(hidden, nullptr);
+  EXPECT_EQ(hidden->color().colorIndex(), 30);
+  EXPECT_FALSE(hidden->isPlottable());
+  EXPECT_EQ(hidden->lineWeight(), AcDb::kLnWt050);
+  ACHAR* style = hidden->plotStyleName();
+  EXPECT_EQ(std::wstring(style != nullptr ? style : L""), L"Heavy");
+  acutDelString(style);
+  EXPECT_EQ(hidden->linetypeObjectId(), defaultLinetype) << "a linetype the drawing lacks leaves the default";
+  hidden->close();
+  AcDbLayerTableRecord* dash = layer(L"P-TEST-DASH");
+  ASSERT_NE(dash, nullptr);
+  EXPECT_EQ(dash->color().colorIndex(), 5);
+  EXPECT_EQ(dash->linetypeObjectId(), dashed);
+  EXPECT_EQ(dash->lineWeight(), AcDb::kLnWtByLwDefault) << "an empty lineweight is not set";
+  dash->close();
 }
 
 TEST_F(LayerKeys, ALockedLayerOfTheDrawingComesBackUnlockedAndOtherwiseAsItWas) {
-  AcDbLayerTable* table = nullptr;
-  ASSERT_EQ(doc_->database()->getLayerTable(table, AcDb::kForWrite), Acad::eOk);
-  auto* layer = new AcDbLayerTableRecord();
-  layer->setName(L"P-DOMW-CPIP");
+  auto* locked = new AcDbLayerTableRecord();
+  locked->setName(L"P-DOMW-CPIP");
   AcCmColor green;
   green.setColorIndex(3);
-  layer->setColor(green);
-  layer->setIsPlottable(false);
-  layer->setIsLocked(true);
-  ASSERT_EQ(table->add(layer), Acad::eOk);
-  layer->close();
-  table->close();
-
-  EXPECT_EQ(getLayer("\"CW\" " + system()), "\"P-DOMW-CPIP\"");
-  withLayer(L"P-DOMW-CPIP", [](AcDbLayerTableRecord* found) {
-    EXPECT_FALSE(found->isLocked());
-    EXPECT_EQ(found->color().colorIndex(), 3);
-    EXPECT_FALSE(found->isPlottable());
-    EXPECT_EQ(found->lineWeight(), AcDb::kLnWtByLwDefault);
-  });
+  locked->setColor(green);
+  locked->setIsPlottable(false);
+  locked->setIsLocked(true);
+  addRecord<AcDbLayerTable>(locked);
+  EXPECT_EQ(getLayer("\"CW\" " + system_), "\"P-DOMW-CPIP\"");
+  AcDbLayerTableRecord* found = layer(L"P-DOMW-CPIP");
+  ASSERT_NE(found, nullptr);
+  EXPECT_FALSE(found->isLocked());
+  EXPECT_EQ(found->color().colorIndex(), 3);
+  EXPECT_FALSE(found->isPlottable());
+  EXPECT_EQ(found->lineWeight(), AcDb::kLnWtByLwDefault);
+  found->close();
 }
 
-TEST_F(LayerKeys, WithoutAProjectDatabaseTheCallAnswersNilAfterTheMessage) {
-  ASSERT_NE(open("elsewhere/plan.hdw"), nullptr);
-  EXPECT_EQ(getLayer("\"CW\" " + system()), "nil");
-  EXPECT_EQ(output_, L"\nError finding the plumbing database.\nCannot connect to the plumbing database (Connection "
-                     L"Error Code 1).");
+// A key missing in its system falls back on the system's default silently; without key
+// and default, or with a key whose layer row is gone, the user is told and "0" answered.
+// nil and 0 both mean the null system (0 in the message). The standard keys and the other kinds of system
+// argument are in scripts/frame_layers and frame_layer_keys.
+TEST_F(LayerKeys, KeysResolveThroughTheirSystemOrItsDefault) {
+  const std::string s = system_;
+  const struct {
+    std::string arguments;
+    const char* answer;
+    std::string message;
+  } cases[] = {
+      {"\"NOSUCHKEY\" " + s, "\"P-PIPE\"", ""},
+      {"\"NOSUCHKEY\" 4242", "\"0\"", "\nLayer key NOSUCHKEY:4242 does not exist in the database."},
+      {"\"ORPHAN\" " + s, "\"0\"", "\nLayer corresponding to layer key ORPHAN:" + s + " does not exist in the database."},
+      {"\"NULLKEY\" nil", "\"P-NULL\"", ""},
+      {"\"NULLKEY\" 0", "\"P-NULL\"", ""},
+      {"\"NULLKEY\" " + s, "\"P-PIPE\"", ""},
+      {"\"CW\" nil", "\"0\"", "\nLayer key CW:0 does not exist in the database."},
+  };
+  for (const auto& c : cases) {
+    output_.clear();
+    EXPECT_EQ(getLayer(c.arguments), c.answer) << c.arguments;
+    EXPECT_EQ(acutWideToUtf8(output_), c.message) << c.arguments;
+  }
+  AcDbLayerTableRecord* fallback = layer(L"P-PIPE");
+  EXPECT_NE(fallback, nullptr);
+  if (fallback != nullptr) fallback->close();
 }
 
-// ---- global settings -----------------------------------------------------------------
-
-class ProjectSettings : public LayerKeys {
- protected:
-  void SetUp() override {
-    LayerKeys::SetUp();
-    ASSERT_TRUE(context_->connect(context_->currentDocData(), true, kModuleToken));
-  }
-  long rows(const std::wstring& key) {
-    return number(L"select count(*) from tblGlobal where sKey = \"" + key + L"\"");
-  }
-};
-
-TEST_F(ProjectSettings, NumbersAreReadByKeyAndAMissingOneIsZero) {
+// Numbers are read by key (a missing one, or no context, is 0); setting one adds its
+// row once then edits it, leaving the others; text settings are not numeric.
+TEST_F(LayerKeys, GlobalSettingsAreReadAndWrittenByKey) {
+  ASSERT_TRUE(context_->connect(context_->currentDocData(), true, kModuleToken));
+  const auto rows = [&](const wchar_t* key) {
+    return number(L"select count(*) from tblGlobal where sKey = \"" + std::wstring(key) + L"\"");
+  };
   EXPECT_EQ(ovGetGlobalNumber(context_, L"pipe-breakWidth"), 3.0);
-  EXPECT_EQ(ovGetGlobalNumber(context_, L"pipe-arcRadius"), 6.0);
   EXPECT_EQ(ovGetGlobalNumber(context_, L"no such setting"), 0.0);
   EXPECT_EQ(ovGetGlobalNumber(nullptr, L"pipe-breakWidth"), 0.0) << "no context, no cache";
-}
-
-TEST_F(ProjectSettings, SettingANumberAddsTheRowOnceThenEditsIt) {
   const long before = number(L"select count(*) from tblGlobal");
   ovSetGlobalNumber(context_, L"test-spacing", 2.5);
-  EXPECT_EQ(rows(L"test-spacing"), 1);
   ovSetGlobalNumber(context_, L"test-spacing", 4.0);
   EXPECT_EQ(rows(L"test-spacing"), 1);
   EXPECT_EQ(number(L"select count(*) from tblGlobal"), before + 1);
   EXPECT_EQ(ovGetGlobalNumber(context_, L"test-spacing"), 4.0);
   EXPECT_EQ(number(L"select bNumeric from tblGlobal where sKey = \"test-spacing\""), -1);
-
   ovSetGlobalNumber(context_, L"pipe-breakWidth", 5.0);
   EXPECT_EQ(rows(L"pipe-breakWidth"), 1);
   EXPECT_EQ(ovGetGlobalNumber(context_, L"pipe-breakWidth"), 5.0);
   EXPECT_EQ(ovGetGlobalNumber(context_, L"pipe-arcRadius"), 6.0) << "editing one setting leaves the others";
-}
 
-TEST_F(ProjectSettings, TextSettingsAreNotNumeric) {
   EXPECT_EQ(ovGetGlobalText(context_, L"stackedFractions"), L"YES");
   ovSetGlobalText(context_, L"stackedFractions", L"NO");
   EXPECT_EQ(ovGetGlobalText(context_, L"stackedFractions"), L"NO");

@@ -13,140 +13,85 @@
 
 namespace {
 
-using RegistryStrings = FrameTest;
+using FrameServices = FrameTest;
 
-void createKey(const std::wstring& subkey) {
+// A missing key or value reads empty; writing never creates the key; under an existing
+// key any text round-trips, and values live under their own subkey.
+TEST_F(FrameServices, RegistryStringsLiveOnlyUnderAnExistingKey) {
+  EXPECT_EQ(ovRegistryRead(L"Plumbing", L"bCalloutFirst"), L"");
+  EXPECT_FALSE(ovRegistryWrite(L"Plumbing", L"bCalloutFirst", L"1"));
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, (std::wstring(kRegistryRoot) + subkey).c_str(), 0, nullptr,
-                           REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr),
+  const std::wstring plumbing = std::wstring(kRegistryRoot) + L"Plumbing";
+  EXPECT_NE(RegOpenKeyEx(HKEY_CURRENT_USER, plumbing.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, plumbing.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                           &key, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(key);
-}
-
-bool keyExists(const std::wstring& subkey) {
-  HKEY key = nullptr;
-  if (RegOpenKeyEx(HKEY_CURRENT_USER, (std::wstring(kRegistryRoot) + subkey).c_str(), 0, KEY_READ, &key) !=
-      ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
-}
-
-TEST_F(RegistryStrings, AMissingKeyOrValueReadsEmpty) {
   EXPECT_EQ(ovRegistryRead(L"Plumbing", L"bCalloutFirst"), L"");
-  createKey(L"Plumbing");
-  EXPECT_EQ(ovRegistryRead(L"Plumbing", L"bCalloutFirst"), L"");
-}
-
-TEST_F(RegistryStrings, WritingToAMissingKeyCreatesNothing) {
-  EXPECT_FALSE(ovRegistryWrite(L"Plumbing", L"bCalloutFirst", L"1"));
-  EXPECT_FALSE(keyExists(L"Plumbing"));
-  EXPECT_EQ(ovRegistryRead(L"Plumbing", L"bCalloutFirst"), L"");
-}
-
-TEST_F(RegistryStrings, TextsRoundTripUnderAnExistingKey) {
-  createKey(L"Plumbing");
-  const std::wstring longText(700, L'x');
-  for (const std::wstring& text : {std::wstring(L"1"), std::wstring(L"Ø 50 mm – Küche"), longText, std::wstring()}) {
+  for (const std::wstring& text : {std::wstring(L"1"), std::wstring(L"Ø 50 mm – Küche"), std::wstring(700, L'x'),
+                                   std::wstring()}) {
     EXPECT_TRUE(ovRegistryWrite(L"Plumbing", L"sValue", text));
     EXPECT_EQ(ovRegistryRead(L"Plumbing", L"sValue"), text);
   }
-  EXPECT_EQ(ovRegistryRead(L"Other", L"sValue"), L"") << "values live under their own subkey";
+  EXPECT_EQ(ovRegistryRead(L"Other", L"sValue"), L"");
 }
 
-class ModelSpaceAppend : public FrameTest {
- protected:
-  void SetUp() override {
-    doc_ = open("p/plan.hdw");
-    ASSERT_NE(doc_, nullptr);
-  }
-
-  int entityCount() {
-    AcDbBlockTableRecord* space = nullptr;
-    if (acdbOpenObject(space, doc_->database()->modelSpaceId(), AcDb::kForRead) != Acad::eOk) return -1;
-    const int n = static_cast<int>(space->entityIds().size());
-    space->close();
-    return n;
-  }
-  std::vector<std::wstring> alerts() const {
+// The entity joins model space, left open by the first form and closed by the second;
+// each failure is alerted with its own text and answered, and without a working
+// database nothing is appended.
+TEST_F(FrameServices, AppendingToModelSpaceAlertsEachFailure) {
+  AcApDocument* doc = open("p/plan.hdw");
+  ASSERT_NE(doc, nullptr);
+  const auto alerts = [this] {
     std::vector<std::wstring> texts;
     for (const auto& box : ui_.boxes) texts.push_back(box.text);
+    ui_.boxes.clear();
     return texts;
-  }
-  static AcDbLine* newLine() { return new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(3, 4, 0)); }
-
-  AcApDocument* doc_ = nullptr;
-};
-
-TEST_F(ModelSpaceAppend, TheEntityJoinsModelSpaceAndStaysOpenUnlessAskedToClose) {
+  };
+  const auto newLine = [] { return new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(3, 4, 0)); };
   AcDbLine* open = newLine();
   ASSERT_EQ(ovAppendToModelSpace(open), Acad::eOk);
   EXPECT_FALSE(open->objectId().isNull());
   EXPECT_TRUE(open->isWriteEnabled()) << "the first form leaves the entity open";
   open->close();
-
   AcDbLine* closed = newLine();
   ASSERT_EQ(ovAppendToModelSpaceAndClose(closed), Acad::eOk);
-  const AcDbObjectId id = closed->objectId();
   AcDbLine* again = nullptr;
-  ASSERT_EQ(acdbOpenObject(again, id, AcDb::kForWrite), Acad::eOk) << "the second form closed it";
+  ASSERT_EQ(acdbOpenObject(again, closed->objectId(), AcDb::kForWrite), Acad::eOk) << "the second form closed it";
+  EXPECT_EQ(ovAppendToModelSpace(again), Acad::eAlreadyInDb);
   again->close();
-  EXPECT_EQ(entityCount(), 2);
-  EXPECT_TRUE(ui_.boxes.empty());
-}
+  EXPECT_EQ(alerts(), std::vector<std::wstring>({L"Failed to append entity!"}));
 
-TEST_F(ModelSpaceAppend, EachFailureIsAlertedAndAnswered) {
-  AcDbBlockTable* table = nullptr;
-  ASSERT_EQ(doc_->database()->getBlockTable(table, AcDb::kForWrite), Acad::eOk);
   AcDbLine* line = newLine();
+  AcDbBlockTable* table = nullptr;
+  ASSERT_EQ(doc->database()->getBlockTable(table, AcDb::kForWrite), Acad::eOk);
   EXPECT_EQ(ovAppendToModelSpace(line), Acad::eWasOpenForWrite);
   table->close();
   EXPECT_EQ(alerts(), std::vector<std::wstring>({L"Failed to get block table!"}));
-
   AcDbBlockTableRecord* space = nullptr;
-  ASSERT_EQ(acdbOpenObject(space, doc_->database()->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-  ui_.boxes.clear();
+  ASSERT_EQ(acdbOpenObject(space, doc->database()->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
   output_.clear();
   EXPECT_EQ(ovAppendToModelSpace(line), Acad::eWasOpenForWrite);
+  const int entities = static_cast<int>(space->entityIds().size());
   space->close();
   EXPECT_EQ(alerts(), std::vector<std::wstring>({L"Failed to get block table record!"}));
   EXPECT_EQ(output_, L"\n" + std::to_wstring(static_cast<int>(Acad::eWasOpenForWrite)));
+  EXPECT_EQ(entities, 2);
 
-  ASSERT_EQ(ovAppendToModelSpaceAndClose(line), Acad::eOk);
-  ui_.boxes.clear();
-  AcDbLine* twice = nullptr;
-  ASSERT_EQ(acdbOpenObject(twice, line->objectId(), AcDb::kForWrite), Acad::eOk);
-  EXPECT_EQ(ovAppendToModelSpace(twice), Acad::eAlreadyInDb);
-  twice->close();
-  EXPECT_EQ(alerts(), std::vector<std::wstring>({L"Failed to append entity!"}));
-  EXPECT_EQ(entityCount(), 1);
-}
-
-TEST_F(ModelSpaceAppend, WithoutAWorkingDatabaseNothingIsAppended) {
   AcDbHostApplicationServices* services = acdbHostApplicationServices();
   AcDbDatabase* working = services->workingDatabase();
   services->setWorkingDatabase(nullptr);
-  AcDbLine* line = newLine();
   EXPECT_NE(ovAppendToModelSpaceAndClose(line), Acad::eOk);
   services->setWorkingDatabase(working);
   delete line;
   EXPECT_EQ(alerts(), std::vector<std::wstring>({L"Failed to get block table!"}));
-  EXPECT_EQ(entityCount(), 0);
 }
 
-class DialogFailure : public FrameTest {
- protected:
-  std::wstring address() const { return kComponentsDownload; }
-};
-
-TEST_F(DialogFailure, AnyResultButMinusOneAndThreePassesSilently) {
+// Only -1 and 3 mean the dialog could not be created; declining the offer downloads
+// nothing.
+TEST_F(FrameServices, ADialogFailureOffersTheDownloadWhichMayBeDeclined) {
   for (int result : {0, 1, 2, 4, 100, -2}) EXPECT_EQ(ovDialogFailureCheck(result), result);
   EXPECT_TRUE(ui_.boxes.empty());
-  EXPECT_TRUE(shellExecuteCalls().empty());
-  EXPECT_EQ(output_, L"");
-}
-
-TEST_F(DialogFailure, DecliningTheOfferDownloadsNothing) {
   ui_.answers.push_back(IDNO);
   EXPECT_EQ(ovDialogFailureCheck(-1), -1);
   ASSERT_EQ(ui_.boxes.size(), 1u);
@@ -159,17 +104,20 @@ TEST_F(DialogFailure, DecliningTheOfferDownloadsNothing) {
   EXPECT_EQ(output_, L"");
 }
 
-TEST_F(DialogFailure, AcceptingOpensTheDownloadAndSaysWhatToDoNext) {
+// Accepting opens the download and says what to do next, the active window put back after
+// each box; a failing shell tells the user to contact support.
+TEST_F(FrameServices, AcceptingTheOfferOpensTheDownload) {
+  const std::wstring address = kComponentsDownload;
+  EXPECT_NE(address.find(L"OVComponents.exe"), std::wstring::npos);
   const HWND active = GetActiveWindow();
   clearWindowActivations();
   ui_.answers.push_back(IDYES);
   EXPECT_EQ(ovDialogFailureCheck(3), 3);
-  const std::vector<ShellExecuteCall> calls = shellExecuteCalls();
+  std::vector<ShellExecuteCall> calls = shellExecuteCalls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].operation, L"OPEN");
-  EXPECT_EQ(calls[0].file, address());
-  EXPECT_NE(address().find(L"OVComponents.exe"), std::wstring::npos);
-  EXPECT_EQ(output_, L"\nDownloading " + address());
+  EXPECT_EQ(calls[0].file, address);
+  EXPECT_EQ(output_, L"\nDownloading " + address);
   ASSERT_EQ(ui_.boxes.size(), 2u);
   EXPECT_EQ(ui_.boxes[1].text.rfind(L"Finish downloading OVComponents.exe.\nClose AutoCAD.\nRun OVComponents.exe.\n"
                                     L"Restart AutoCAD.\n\nIf you continue to have problems, contact Orvane Software "
@@ -180,14 +128,15 @@ TEST_F(DialogFailure, AcceptingOpensTheDownloadAndSaysWhatToDoNext) {
   for (const WindowActivation& a : windowActivations())
     if (a.call == L"SetActiveWindow") restored.push_back(a.window);
   EXPECT_EQ(restored, std::vector<HWND>(2, active)) << "the active window is put back after each box";
-}
 
-TEST_F(DialogFailure, AFailingShellTellsTheUserToContactSupport) {
+  clearShellExecuteCalls();
+  ui_.boxes.clear();
+  output_.clear();
   setShellExecuteResult(SE_ERR_FNF);
   ui_.answers.push_back(IDYES);
   EXPECT_EQ(ovDialogFailureCheck(-1), -1);
   ASSERT_EQ(shellExecuteCalls().size(), 1u);
-  const std::wstring first = L"\nError downloading " + address();
+  const std::wstring first = L"\nError downloading " + address;
   ASSERT_EQ(output_.rfind(first, 0), 0u) << acutWideToUtf8(output_);
   const std::wstring support = output_.substr(first.size());
   EXPECT_EQ(support.rfind(L"\n", 0), 0u) << "the support line is a line of its own";

@@ -4,7 +4,6 @@
 
 #include <cwchar>
 #include <cwctype>
-#include <optional>
 #include <set>
 
 #include "db/project_tables.h"
@@ -16,110 +15,87 @@ namespace {
 
 std::string narrow(const std::wstring& text) { return acutWideToUtf8(text); }
 
-// The kind a column's prefix gives, or nothing for a name without a type prefix.
-std::optional<ColumnKind> kindOfPrefix(const std::wstring& name) {
-  auto prefixed = [&](const wchar_t* prefix) {
-    std::size_t n = std::wcslen(prefix);
-    return name.size() > n && name.compare(0, n, prefix) == 0 && std::iswupper(name[n]);
-  };
-  if (prefixed(L"ix") || prefixed(L"i")) return ColumnKind::Int;
-  if (prefixed(L"s")) return ColumnKind::Text;
-  if (prefixed(L"d")) return ColumnKind::Real;
-  if (prefixed(L"b")) return ColumnKind::Bool;
-  return std::nullopt;
+// The kind a column's type prefix gives ("ix", "i", "s", "d", "b" before a capital).
+bool hasPrefix(const std::wstring& name, const wchar_t* prefix) {
+  const std::size_t n = std::wcslen(prefix);
+  return name.size() > n && name.compare(0, n, prefix) == 0 && std::iswupper(name[n]);
 }
 
-// ---- The declarations ----
-
-TEST(SchemaDeclarations, EveryPrefixedColumnHasItsPrefixKindButSizingValueEnable) {
-  for (const TableDeclaration& table : projectTables()) {
-    for (const ColumnDeclaration& column : table.columns) {
-      SCOPED_TRACE(narrow(std::wstring(table.name) + L"." + column.name));
-      std::optional<ColumnKind> kind = kindOfPrefix(column.name);
-      if (std::wstring(table.name) == L"tblPipeSizingValue" && std::wstring(column.name) == L"bEnable")
-        EXPECT_EQ(column.kind, ColumnKind::Real);
-      else if (kind)
-        EXPECT_EQ(column.kind, *kind);
-      else
-        EXPECT_EQ(std::wstring(table.name), L"tblLayerSystem") << "only the hatch columns lack a prefix";
-    }
-  }
-}
-
-TEST(SchemaDeclarations, EachTableStartsWithItsKeyAndNamesEachColumnOnce) {
+// Every prefixed column has its prefix's kind (but the sizing value's bEnable, a real),
+// each table starts with its key, names each column once and is found by its exact name,
+// the master columns come as a nullable pair, and named indexes use their table's columns.
+TEST(SchemaDeclarations, FollowTheNamingRules) {
   std::set<std::wstring> tables;
+  int tablesWithMasterColumns = 0;
   for (const TableDeclaration& table : projectTables()) {
-    std::wstring name = table.name;
-    EXPECT_TRUE(tables.insert(name).second) << narrow(name);
-    ASSERT_EQ(name.rfind(L"tbl", 0), 0u) << narrow(name);
+    const std::wstring name = table.name;
+    SCOPED_TRACE(narrow(name));
+    EXPECT_TRUE(tables.insert(name).second);
+    ASSERT_EQ(name.rfind(L"tbl", 0), 0u);
     EXPECT_EQ(std::wstring(table.keyColumn()), L"ix" + name.substr(3));
     EXPECT_FALSE(table.columns.front().nullable);
-    std::set<std::wstring> columns;
-    for (const ColumnDeclaration& column : table.columns)
-      EXPECT_TRUE(columns.insert(column.name).second) << narrow(name + L"." + column.name);
     EXPECT_EQ(findProjectTable(name), &table);
     EXPECT_EQ(&projectTable(table.id), &table);
-  }
-  EXPECT_EQ(findProjectTable(L"tblfloor"), nullptr) << "table names are exact";
-}
-
-TEST(SchemaDeclarations, MasterColumnsAreNullableIntegersWhereverTheyStand) {
-  int tablesWithThem = 0;
-  for (const TableDeclaration& table : projectTables()) {
-    int database = table.columnIndex(L"ixMasterDatabase"), index = table.columnIndex(L"iMasterDatabaseIndex");
-    EXPECT_EQ(database < 0, index < 0) << narrow(table.name) << " has only one of the two";
+    std::set<std::wstring> columns;
+    for (const ColumnDeclaration& column : table.columns) {
+      const std::wstring c = column.name;
+      SCOPED_TRACE(narrow(c));
+      EXPECT_TRUE(columns.insert(c).second);
+      EXPECT_EQ(table.columnIndex(c), static_cast<int>(columns.size()) - 1);
+      ColumnKind expected = ColumnKind::Int;
+      if (hasPrefix(c, L"s")) expected = ColumnKind::Text;
+      else if (hasPrefix(c, L"d") || (name == L"tblPipeSizingValue" && c == L"bEnable")) expected = ColumnKind::Real;
+      else if (hasPrefix(c, L"b")) expected = ColumnKind::Bool;
+      else if (!hasPrefix(c, L"ix") && !hasPrefix(c, L"i")) {
+        EXPECT_EQ(name, L"tblLayerSystem") << "only the hatch columns lack a prefix";
+        continue;
+      }
+      EXPECT_EQ(column.kind, expected);
+    }
+    const int database = table.columnIndex(L"ixMasterDatabase"), index = table.columnIndex(L"iMasterDatabaseIndex");
+    EXPECT_EQ(database < 0, index < 0) << "only one of the master columns";
     if (database < 0) continue;
-    ++tablesWithThem;
+    ++tablesWithMasterColumns;
     EXPECT_EQ(index, database + 1);
-    EXPECT_TRUE(table.columns[database].nullable);
-    EXPECT_TRUE(table.columns[index].nullable);
+    EXPECT_TRUE(table.columns[database].nullable && table.columns[index].nullable);
   }
-  EXPECT_EQ(tablesWithThem, 9);
-}
-
-TEST(SchemaDeclarations, NamedIndexesReferToColumnsOfTheirTable) {
+  EXPECT_EQ(tablesWithMasterColumns, 9);
+  EXPECT_EQ(findProjectTable(L"tblfloor"), nullptr) << "table names are exact";
+  EXPECT_EQ(projectTable(ProjectTable::tblFloor).columnIndex(L"sname"), -1) << "column names are exact";
   for (const IndexDeclaration& index : projectIndexes()) {
-    const TableDeclaration& table = projectTable(index.table);
     ASSERT_FALSE(index.columns.empty());
     for (const wchar_t* column : index.columns)
-      EXPECT_GE(table.columnIndex(column), 0) << narrow(std::wstring(table.name) + L"." + index.name);
+      EXPECT_GE(projectTable(index.table).columnIndex(column), 0) << narrow(index.name);
   }
 }
-
-// ---- The schema made on a file ----
 
 using SchemaOnFile = ProjectFileTest;
 
-std::wstring storageTypeOf(const ColumnDeclaration& column) {
-  return column.kind == ColumnKind::Real ? L"REAL" : column.kind == ColumnKind::Text ? L"TEXT" : L"INTEGER";
-}
-
-TEST_F(SchemaOnFile, EveryTableHasItsColumnsInOrderWithTypesKeyAndNullRules) {
+TEST_F(SchemaOnFile, TablesAndIndexesMatchTheDeclarations) {
   for (const TableDeclaration& table : projectTables()) {
     SCOPED_TRACE(narrow(table.name));
-    std::vector<QueryRow> rows = query(L"PRAGMA table_info(" + std::wstring(table.name) + L")");
+    std::vector<SentPairs> rows = query(L"PRAGMA table_info(" + std::wstring(table.name) + L")");
     ASSERT_EQ(rows.size(), table.columns.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
       const ColumnDeclaration& column = table.columns[i];
       SCOPED_TRACE(narrow(column.name));
-      ASSERT_NE(valueOf(rows[i], L"name"), nullptr);
+      const std::wstring type = column.kind == ColumnKind::Real   ? L"REAL"
+                                : column.kind == ColumnKind::Text ? L"TEXT"
+                                                                  : L"INTEGER";
       EXPECT_EQ(textOf(*valueOf(rows[i], L"name")), column.name);
-      EXPECT_EQ(textOf(*valueOf(rows[i], L"type")), storageTypeOf(column));
+      EXPECT_EQ(textOf(*valueOf(rows[i], L"type")), type);
       EXPECT_EQ(valueOf(rows[i], L"pk")->lVal, i == 0 ? 1 : 0);
       EXPECT_EQ(valueOf(rows[i], L"notnull")->lVal, i > 0 && !column.nullable ? 1 : 0);
     }
   }
   EXPECT_EQ(number(L"select count(*) from sqlite_master where type = 'table'"),
             static_cast<double>(projectTables().size()));
-}
-
-TEST_F(SchemaOnFile, NamedIndexesExistUnderTheirTableQualifiedNames) {
   for (const IndexDeclaration& index : projectIndexes()) {
-    std::wstring name = std::wstring(projectTable(index.table).name) + L"__" + index.name;
+    const std::wstring name = std::wstring(projectTable(index.table).name) + L"__" + index.name;
     SCOPED_TRACE(narrow(name));
     EXPECT_EQ(text(L"select tbl_name from sqlite_master where type = 'index' and name = '" + name + L"'"),
               projectTable(index.table).name);
-    std::vector<QueryRow> columns = query(L"PRAGMA index_info(" + name + L")");
+    std::vector<SentPairs> columns = query(L"PRAGMA index_info(" + name + L")");
     ASSERT_EQ(columns.size(), index.columns.size());
     for (std::size_t i = 0; i < columns.size(); ++i)
       EXPECT_EQ(textOf(*valueOf(columns[i], L"name")), index.columns[i]);
@@ -128,11 +104,13 @@ TEST_F(SchemaOnFile, NamedIndexesExistUnderTheirTableQualifiedNames) {
 
 TEST_F(SchemaOnFile, RowsAddedWithFewColumnsReadAsZerosBlanksAndNulls) {
   execute(L"insert into tblFloor (sName) values ('Roof')");
+  execute(L"insert into tblFloor (dElevation) values (12)");
   tblFloor floor(db_);
   ASSERT_TRUE(floor.FindBy(L"Roof"));
   EXPECT_EQ(floor.dElevation(), 0.0);
   EXPECT_TRUE(floor.isNull_ixFloorAbove());
-  EXPECT_EQ(number(L"select count(*) from tblFloor where dCeilingHeight = 0 and ixHVACFloor is null"), 1);
+  EXPECT_EQ(number(L"select count(*) from tblFloor where dCeilingHeight = 0 and ixHVACFloor is null"), 2);
+  EXPECT_EQ(number(L"select count(*) from tblFloor where sName = '' and dElevation = 12"), 1);
 }
 
 TEST_F(SchemaOnFile, ASecondRunAnswersWhatFailedInsteadOfRaising) {
@@ -141,31 +119,19 @@ TEST_F(SchemaOnFile, ASecondRunAnswersWhatFailedInsteadOfRaising) {
   EXPECT_NE(error.find(L"already exists"), std::wstring::npos) << narrow(error);
 }
 
-// ---- SQL text literals ----
-
-TEST(SqlText, QuotesAreDoubledAndTheWholeQuoted) {
-  EXPECT_EQ(sqlText(L"Level 1"), L"'Level 1'");
-  EXPECT_EQ(sqlText(L"O'Brien's"), L"'O''Brien''s'");
-  EXPECT_EQ(sqlText(L"'"), L"''''");
-  EXPECT_EQ(sqlText(L"\"quoted\""), L"'\"quoted\"'");
-}
-
-TEST(SqlText, AnEmptyTextBecomesOneQuotedBlank) { EXPECT_EQ(sqlText(L""), L"' '"); }
-
-using SqlTextOnFile = ProjectFileTest;
-
-TEST_F(SqlTextOnFile, TextsWithQuotesRoundTripThroughExecuteAndQuery) {
-  const std::wstring names[] = {L"O'Brien's floor", L"'", L"''--", L"Café \"A\""};
-  for (const std::wstring& name : names) {
+// Quotes are doubled and the whole quoted; an empty text becomes one quoted blank, stored
+// as a blank and read back empty. Each literal finds the row it inserted.
+TEST_F(SchemaOnFile, TextLiteralsRoundTripThroughExecuteAndQuery) {
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"Level 1", L"'Level 1'"}, {L"O'Brien's", L"'O''Brien''s'"}, {L"'", L"''''"},
+      {L"\"quoted\"", L"'\"quoted\"'"}, {L"''--", L"'''''--'"}, {L"", L"' '"},
+  };
+  for (const auto& [name, literal] : cases) {
+    EXPECT_EQ(sqlText(name), literal);
     execute(L"insert into tblFloor (sName) values (" + sqlText(name) + L")");
     EXPECT_EQ(number(L"select count(*) from tblFloor where sName = " + sqlText(name)), 1) << narrow(name);
   }
-  EXPECT_EQ(number(L"select count(*) from tblFloor"), 4);
-}
-
-TEST_F(SqlTextOnFile, AnEmptyTextIsStoredAsABlankAndReadBackEmpty) {
-  execute(L"insert into tblFloor (sName, dElevation) values (" + sqlText(L"") + L", 7)");
-  EXPECT_EQ(text(L"select sName from tblFloor where dElevation = 7"), L" ");
+  EXPECT_EQ(text(L"select sName from tblFloor where ixFloor = 6"), L" ");
   tblFloor floor(db_);
   ASSERT_TRUE(floor.FindBy(L" "));
   EXPECT_EQ(floor.sName(), L"");

@@ -1,0 +1,27 @@
+; setup: --new-project .
+; The host program's own deferred work: the forms the LISP program queued run on the
+; next activation, once. The switch answers nil; nil turns it off, no argument keeps it
+; as it is, and any other value (0, T, an empty text, a real) turns it on.
+(defun show (label expr) (princ label) (prin1 (eval expr)) (terpri))
+(terpri)
+(setq ov_plumb-toDoList '((princ "[queued form ran]") (setq ran (1+ (if ran ran 0)))))
+(princ "-- a second drawing: ")
+(host-open "second.hdw")
+(terpri)
+(show "ran: " 'ran)
+(show "queue emptied: " 'ov_plumb-toDoList)
+(setq ov_plumb-toDoList '((princ "[again]")))
+(princ "-- the active drawing activated again: ")
+(host-activate "second.hdw")
+(terpri)
+(show "switch with T answers: " '(ov_plumb-setDoDocumentActivated T))
+(princ "-- no argument keeps it on: ")
+(ov_plumb-setDoDocumentActivated)
+(host-activate "Drawing1.hdw")
+(terpri)
+(foreach on '((0 . "0") (T . "T") ("" . "an empty text") (2.5 . "2.5"))
+  (ov_plumb-setDoDocumentActivated nil)
+  (setq ov_plumb-toDoList (list (list 'princ (strcat "[on with " (cdr on) "]"))))
+  (ov_plumb-setDoDocumentActivated (car on))
+  (host-activate (if (= (getvar "DWGNAME") "second.hdw") "Drawing1.hdw" "second.hdw")))
+(terpri)
