@@ -187,7 +187,9 @@ TEST(Grid, TypingSendsStartAndEndNotices) {
   GridNoticeKind refuse = GridNoticeKind::ButtonClicked;
   grid.setNoticeHandler([&](GridNotice& n) {
     seen.push_back(n.kind);
-    if (n.kind == GridNoticeKind::StartEdit) EXPECT_EQ(n.text, L"old");
+    if (n.kind == GridNoticeKind::StartEdit) {
+      EXPECT_EQ(n.text, L"old");
+    }
     if (n.kind == GridNoticeKind::EndEdit) {
       textDuringEnd = grid.text(n.row, n.column);
       n.text = L"GATE";
