@@ -61,9 +61,40 @@
 
 ;;; ---- flow sums ----
 
-(defun pipeSumCategory-convertFlow (ix)
-  (host-check-arguments "pipeSumCategory-convertFlow" "i" (list ix))
-  0.0)
+;; A lookup category's flow for v fixtures: linear between the two rows whose fixture
+;; counts enclose v, the first row's flow below them, the line through the last two
+;; above them; times the flow of the "Additional Multiplier" row (iFixtures -1), 1
+;; when there is none.
+(defun ov-host-lookup-flow (category v / rows extra lo hi flow)
+  (setq rows (host-sql "SELECT iFixtures, dFlow FROM tblPipeFlowLookup WHERE ixPipeSumCategory = ? AND iFixtures <> -1 ORDER BY iFixtures" category)
+        extra (car (car (host-sql "SELECT dFlow FROM tblPipeFlowLookup WHERE ixPipeSumCategory = ? AND iFixtures = -1" category))))
+  (cond ((null rows) (setq flow 0.0))
+        ((or (null (cdr rows)) (<= v (car (car rows)))) (setq flow (float (cadr (car rows)))))
+        (T
+         (setq lo (car rows) hi (cadr rows) rows (cdr (cdr rows)))
+         (while (and rows (> v (car hi))) (setq lo hi hi (car rows) rows (cdr rows)))
+         (setq flow (if (= (car hi) (car lo))
+                      (float (cadr hi))
+                      (+ (cadr lo) (* (- v (car lo)) (/ (- (cadr hi) (cadr lo)) (float (- (car hi) (car lo))))))))))
+  (* flow (if extra extra 1.0)))
+
+;; The pipe's flows converted into its type's base category and added up. Each
+;; category counts v, the pipe's fixed plus calculated value: the base category (the
+;; first in order) v as it is, a lookup category (conversion 2) the flow of v fixtures,
+;; any other v times its multiplier.
+(defun pipeSumCategory-convertFlow (ixPipe / categories total base v)
+  (host-check-arguments "pipeSumCategory-convertFlow" "i" (list ixPipe))
+  (setq categories (host-sql "SELECT c.ixPipeSumCategory, c.iConversionType, c.dMultiplier FROM tblPipeSumCategory c, tblPipe p WHERE p.ixPipe = ? AND c.ixPipeType = p.ixPipeType ORDER BY c.iOrder, c.ixPipeSumCategory" ixPipe)
+        total 0.0
+        base T)
+  (foreach category categories
+    (setq v (car (car (host-sql "SELECT coalesce(sum(dValue), 0.0) FROM tblPipeSum WHERE ixPipe = ? AND ixPipeSumCategory = ?"
+                                ixPipe (car category))))
+          total (+ total (cond (base v)
+                               ((= (cadr category) 2) (ov-host-lookup-flow (car category) v))
+                               (T (* v (caddr category)))))
+          base nil))
+  (float total))
 
 (defun plumb-pipeSum-StaticValues (a b c)
   (host-check-arguments "plumb-pipeSum-StaticValues" "rrr" (list a b c))
@@ -168,21 +199,49 @@
 
 ;;; ---- floors and areas ----
 
+;; Pipes and pipe symbols lie in an area when they were placed in its drawing at its
+;; alignment point; a riser or drop is a pipe whose ends meet in plan.
+(setq ov-host-area-pipes
+       "FROM tblAlignmentPointArea a, tblPipe p WHERE p.bDeleted = 0 AND p.sDrawing = a.sDrawing AND p.iAlignmentPointNumber = a.iAlignmentPointNumber"
+      ov-host-area-valves
+       "FROM tblAlignmentPointArea a, tblValveL v WHERE v.bDeleted = 0 AND v.sDrawing = a.sDrawing AND v.iAlignmentPointNumber = a.iAlignmentPointNumber"
+      ov-host-risers
+       " AND abs(p.dX1 - p.dX2) < 1e-6 AND abs(p.dY1 - p.dY2) < 1e-6 AND abs(p.dZ1 - p.dZ2) >= 1e-6")
+
 (defun plumb-area-hasRisers (ix)
   (host-check-arguments "plumb-area-hasRisers" "i" (list ix))
-  nil)
+  (if (host-sql (strcat "SELECT 1 " ov-host-area-pipes ov-host-risers " AND a.ixAlignmentPointArea = ?") ix) T))
 
-(defun plumb-floor-getFloorGroups-order (topFirst)
+;; The floor groups: each a chain of floors joined by ixFloorAbove, starting from a
+;; floor that no floor has below it, as (name . key) pairs, the top floor first with
+;; topFirst, the bottom floor first without; groups in the order of their bottom
+;; floors' elevations.
+(defun plumb-floor-getFloorGroups-order (topFirst / floors groups chain key seen)
   (host-check-arguments "plumb-floor-getFloorGroups-order" "*" (list topFirst))
-  nil)
+  (setq floors (host-sql "SELECT ixFloor, sName, ixFloorAbove FROM tblFloor ORDER BY dElevation, ixFloor"))
+  (foreach floor floors
+    (if (not (host-sql "SELECT 1 FROM tblFloor WHERE ixFloorAbove = ?" (car floor)))
+      (progn
+        (setq chain nil
+              key (car floor))
+        (while (and key (assoc key floors) (not (member key seen)))
+          (setq seen (cons key seen)
+                chain (cons (cons (cadr (assoc key floors)) key) chain)
+                key (caddr (assoc key floors))))
+        (setq groups (cons (if topFirst chain (reverse chain)) groups)))))
+  (reverse groups))
 
 (defun plumb-floors-withDefault (ix)
   (host-check-arguments "plumb-floors-withDefault" "i" (list ix))
   nil)
 
+;; A floor can go while nothing is placed in its areas; otherwise the user is told why.
 (defun plumb-floor-isOkToDelete (ix)
   (host-check-arguments "plumb-floor-isOkToDelete" "i" (list ix))
-  T)
+  (if (or (host-sql (strcat "SELECT 1 " ov-host-area-pipes " AND a.ixFloor = ?") ix)
+          (host-sql (strcat "SELECT 1 " ov-host-area-valves " AND a.ixFloor = ?") ix))
+    (progn (princ "\nPipes or pipe symbols lie in areas of this floor: it cannot be deleted.") nil)
+    T))
 
 ;; The floors dialog keeps its grid here while the user picks in the drawing.
 (defun plumb-floor-saveGrid (rows)
@@ -200,7 +259,7 @@
 
 (defun plumb-floor-checkForRisers (ix)
   (host-check-arguments "plumb-floor-checkForRisers" "i" (list ix))
-  nil)
+  (if (host-sql (strcat "SELECT 1 " ov-host-area-pipes ov-host-risers " AND a.ixFloor = ?") ix) T))
 
 ;;; ---- project explorer ----
 

@@ -44,6 +44,34 @@
 (c:ov_plumb-doToDo)
 (c:ov_plumb-doToDo)
 (print log)
+;; A pipe's flows in its type's base category: the base as it is, a multiplier
+;; category times its multiplier, a lookup category through its table (between rows,
+;; below the first, beyond the last) times its additional multiplier.
+(defun pipe (ptype) (host-sql "INSERT INTO tblPipe (ixPipeType) VALUES (?)" ptype) (car (car (host-sql "SELECT max(ixPipe) FROM tblPipe"))))
+(defun sums (ix pairs) (foreach p pairs (host-sql "INSERT INTO tblPipeSum (ixPipe, ixPipeSumCategory, bFixed, dValue) VALUES (?, ?, ?, ?)" ix (car p) (cadr p) (caddr p))))
+(setq waste (pipe 3))
+(sums waste '((5 -1 2.0) (5 0 3.0) (6 -1 1.0)))
+(print (pipeSumCategory-convertFlow waste))
+(host-sql "DELETE FROM tblPipeFlowLookup WHERE ixPipeSumCategory = 4 AND iFixtures = -1")
+(host-sql "INSERT INTO tblPipeFlowLookup (ixPipeSumCategory, iFixtures, dFlow) VALUES (4, -1, 2.0)")
+(foreach fixtures '(7 0.5 6000)
+  (setq hot (pipe 2))
+  (sums hot (list (list 4 0 fixtures)))
+  (print (pipeSumCategory-convertFlow hot)))
+(print (pipeSumCategory-convertFlow 9999))
+; Floor groups follow ixFloorAbove from the bottom floor up; a floor with anything
+; placed in its areas cannot be deleted; a riser in an area is found by floor and area.
+(host-sql "INSERT INTO tblFloor (sName, dElevation) VALUES ('Level 2', 120.0), ('Mezzanine', 60.0)")
+(host-sql "UPDATE tblFloor SET ixFloorAbove = (SELECT ixFloor FROM tblFloor WHERE sName = 'Level 2') WHERE sName = 'Level 1'")
+(print (plumb-floor-getFloorGroups-order T))
+(print (plumb-floor-getFloorGroups-order nil))
+(host-sql "INSERT INTO tblAlignmentPointArea (ixFloor, sName, sDrawing, iAlignmentPointNumber) VALUES (1, 'East', 'plan.hdw', 1)")
+(setq east (car (car (host-sql "SELECT ixAlignmentPointArea FROM tblAlignmentPointArea WHERE sName = 'East'"))))
+(print (list (plumb-floor-isOkToDelete 1) (plumb-floor-checkForRisers 1) (plumb-area-hasRisers east)))
+(host-sql "INSERT INTO tblPipe (ixPipeType, sDrawing, iAlignmentPointNumber, dX1, dY1, dZ1, dX2, dY2, dZ2) VALUES (1, 'plan.hdw', 1, 5.0, 5.0, 0.0, 5.0, 9.0, 0.0)")
+(print (list (plumb-floor-isOkToDelete 1) (plumb-floor-checkForRisers 1) (plumb-area-hasRisers east)))
+(host-sql "INSERT INTO tblPipe (ixPipeType, sDrawing, iAlignmentPointNumber, dX1, dY1, dZ1, dX2, dY2, dZ2) VALUES (1, 'plan.hdw', 1, 5.0, 5.0, 0.0, 5.0, 5.0, 96.0)")
+(print (list (plumb-floor-checkForRisers 1) (plumb-area-hasRisers east) (plumb-floor-checkForRisers 2)))
 ; SQL mistakes are errors that say what SQLite said; nothing runs twice.
 (host-sql "SELECT sName FROM tblNowhere")
 (host-sql "SELECT ?" 1 2)
