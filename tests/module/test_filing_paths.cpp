@@ -4,8 +4,7 @@
 #include <memory>
 
 #include "arx/dwg_filer_mem.h"
-#include "test_arrow_fixture.h"
-#include "test_pipe_data_fixture.h"
+#include "entity_fixture.h"
 
 namespace {
 
@@ -94,88 +93,35 @@ Acad::ErrorStatus readPrefix(AcDbObject& object, const FiledBytes& bytes, size_t
   return object.dwgInFields(&forwarding);
 }
 
-class PipeFilingPaths : public PipeFixture {};
-
-TEST_F(PipeFilingPaths, EveryFilerKindGetsTheSameBytes) {
-  std::unique_ptr<PlumbPipe> pipe = fullPipe();
-  for (AcDb::FilerType type : {AcDb::kFileFiler, AcDb::kCopyFiler, AcDb::kUndoFiler}) {
-    const FiledBytes direct = directBytes(*pipe, type, &db_);
-    EXPECT_GT(direct.size(), 200u);
-    EXPECT_EQ(forwardedBytes(*pipe, type, &db_), direct) << "filer type " << type;
+class FilingPaths : public EntityTest {
+ protected:
+  // Every filer kind gets the same bytes both ways. Cut after every byte, a record
+  // leaves both readers with the same fields read and the same error: the inline
+  // reader neither reads on past a failure nor stops earlier, and only the whole
+  // record reads without one.
+  template <typename T>
+  void expectBothPathsAgree(const T& object) {
+    for (AcDb::FilerType type : {AcDb::kFileFiler, AcDb::kCopyFiler, AcDb::kUndoFiler})
+      EXPECT_EQ(forwardedBytes(object, type, &db_), directBytes(object, type, &db_)) << "filer type " << type;
+    const FiledBytes bytes = directBytes(object, AcDb::kFileFiler, &db_);
+    for (size_t n = 0; n <= bytes.size(); ++n) {
+      T inlineRead, virtualRead;
+      const Acad::ErrorStatus inlineStatus = readPrefix(inlineRead, bytes, n, false, &db_);
+      ASSERT_EQ(readPrefix(virtualRead, bytes, n, true, &db_), inlineStatus) << "cut at " << n;
+      EXPECT_EQ(inlineStatus == Acad::eOk, n == bytes.size()) << "cut at " << n;
+      EXPECT_EQ(fileOut(inlineRead), fileOut(virtualRead)) << "cut at " << n;
+      if (HasFailure()) return;
+    }
+    T whole;
+    ASSERT_EQ(readPrefix(whole, bytes, bytes.size(), true, &db_), Acad::eOk);
+    EXPECT_EQ(fileOut(whole), fileOut(object));
   }
-}
+};
 
-// Cut after every byte, a record leaves both readers with the same fields read and the
-// same error: the inline reader neither reads on past a failure nor stops earlier.
-TEST_F(PipeFilingPaths, ACutRecordReadsTheSameThroughEitherFiler) {
-  std::unique_ptr<PlumbPipe> pipe = fullPipe();
-  const FiledBytes bytes = directBytes(*pipe, AcDb::kFileFiler, &db_);
-  for (size_t n = 0; n <= bytes.size(); ++n) {
-    PlumbPipe inlineRead, virtualRead;
-    const Acad::ErrorStatus inlineStatus = readPrefix(inlineRead, bytes, n, false, &db_);
-    const Acad::ErrorStatus virtualStatus = readPrefix(virtualRead, bytes, n, true, &db_);
-    ASSERT_EQ(inlineStatus, virtualStatus) << "cut at " << n;
-    EXPECT_EQ(inlineStatus == Acad::eOk, n == bytes.size()) << "cut at " << n;
-    expectSamePipeData(inlineRead, virtualRead);
-    EXPECT_EQ(inlineRead.idTextStyle, virtualRead.idTextStyle);
-    EXPECT_EQ(inlineRead.idTextLayer, virtualRead.idTextLayer);
-    EXPECT_EQ(inlineRead.idHiddenLayer, virtualRead.idHiddenLayer);
-    if (HasFailure()) FAIL() << "cut at " << n;
-  }
-  PlumbPipe whole;
-  ASSERT_EQ(readPrefix(whole, bytes, bytes.size(), false, &db_), Acad::eOk);
-  expectSamePipeData(*pipe, whole);
-  EXPECT_EQ(whole.idHiddenLayer, pipe->idHiddenLayer);
-}
-
-class ArrowFilingPaths : public ArrowTest {};
-
-void expectSameArrow(const PlumbPipeArrow& a, const PlumbPipeArrow& b) {
-  EXPECT_EQ(a.startPoint(), b.startPoint());
-  EXPECT_EQ(a.endPoint(), b.endPoint());
-  EXPECT_EQ(a.pipeId(), b.pipeId());
-  EXPECT_EQ(a.arrowLength(), b.arrowLength());
-  EXPECT_EQ(a.tailOffset(), b.tailOffset());
-  EXPECT_EQ(a.headOffset(), b.headOffset());
-  EXPECT_EQ(a.isReversed(), b.isReversed());
-  ASSERT_EQ(a.hangers().length(), b.hangers().length());
-  for (int i = 0; i < a.hangers().length(); ++i) EXPECT_EQ(a.hangers()[i], b.hangers()[i]);
-}
-
-std::unique_ptr<PlumbPipeArrow> fullArrow() {
-  std::unique_ptr<PlumbPipeArrow> arrow(
-      ArrowTest::makeArrow(AcGePoint3d(1, 2, 3), AcGePoint3d(41, 32, 3), {4.5, -9.25, 20.0, 33.0}));
-  arrow->setPipeId(17);
-  arrow->setArrowLength(7.5);
-  arrow->setTailOffset(1.25);
-  arrow->setHeadOffset(2.5);
-  arrow->setReversed(true);
-  return arrow;
-}
-
-TEST_F(ArrowFilingPaths, EveryFilerKindGetsTheSameBytes) {
-  std::unique_ptr<PlumbPipeArrow> arrow = fullArrow();
-  for (AcDb::FilerType type : {AcDb::kFileFiler, AcDb::kCopyFiler, AcDb::kUndoFiler}) {
-    const FiledBytes direct = directBytes(*arrow, type, &db_);
-    EXPECT_EQ(forwardedBytes(*arrow, type, &db_), direct) << "filer type " << type;
-  }
-}
-
-TEST_F(ArrowFilingPaths, ACutRecordReadsTheSameThroughEitherFiler) {
-  std::unique_ptr<PlumbPipeArrow> arrow = fullArrow();
-  const FiledBytes bytes = directBytes(*arrow, AcDb::kFileFiler, &db_);
-  for (size_t n = 0; n <= bytes.size(); ++n) {
-    PlumbPipeArrow inlineRead, virtualRead;
-    const Acad::ErrorStatus inlineStatus = readPrefix(inlineRead, bytes, n, false, &db_);
-    const Acad::ErrorStatus virtualStatus = readPrefix(virtualRead, bytes, n, true, &db_);
-    ASSERT_EQ(inlineStatus, virtualStatus) << "cut at " << n;
-    EXPECT_EQ(inlineStatus == Acad::eOk, n == bytes.size()) << "cut at " << n;
-    expectSameArrow(inlineRead, virtualRead);
-    if (HasFailure()) FAIL() << "cut at " << n;
-  }
-  PlumbPipeArrow whole;
-  ASSERT_EQ(readPrefix(whole, bytes, bytes.size(), true, &db_), Acad::eOk);
-  expectSameArrow(*arrow, whole);
+TEST_F(FilingPaths, PipesAndArrowsFileAndReadTheSameThroughEitherFiler) {
+  expectBothPathsAgree(*fullPipe());
+  std::unique_ptr<PlumbPipeArrow> a = fullArrow();
+  expectBothPathsAgree(*a);
 }
 
 }  // namespace

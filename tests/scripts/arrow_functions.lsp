@@ -1,11 +1,16 @@
-; A flow arrow from LISP: inserted, set the way the LISP program sets it, its hangers
-; read back, drawn, snapped and listed by the host, refused arguments with their
-; messages, and a hanger list cut to 100 by saving the drawing.
+; A flow arrow from LISP: inserted, set the way the LISP program sets it (every key and
+; the walk over what it cannot use), its hangers read back, drawn (heads, offsets,
+; hanger marks), snapped, moved and listed by the host, refused arguments with their
+; messages, and what a drawing file and a DXF keep.
 (defun show (label value) (princ label) (prin1 value) (terpri))
 ; Coordinates to three decimals, so that rounding noise does not show.
 (defun r3 (v) (/ (fix (+ (* v 1000) (if (< v 0) -0.5 0.5))) 1000.0))
 (defun pts (lst) (mapcar '(lambda (p) (mapcar 'r3 p)) lst))
 (defun drawn (e) (mapcar '(lambda (p) (list (car p) (cadr p) (pts (caddr p)))) (host-draw e)))
+(defun fields (e / d) (setq d (entget e)) (mapcar '(lambda (c) (assoc c d)) '(10 11 90 41 42)))
+; The length of each stroke drawn.
+(defun strokes (e)
+  (mapcar '(lambda (p) (r3 (distance (car (caddr p)) (cadr (caddr p))))) (host-draw e)))
 
 (terpri)
 (setq a (ov_plumb-insertPipeArrow '(0 0 0) '(100 0 0) 0 0 nil))
@@ -27,9 +32,64 @@
 (show "hanger list now: " (ov_plumb-pipe-getHangerList a))
 (show "a riser: " (progn (ov_plumb-setPipeArrowInfo a (list "P2" '(0 0 120))) (drawn a)))
 
+(princ "-- inserting and setting") (terpri)
+(setq b (ov_plumb-insertPipeArrow '(1 2 3) '(101 2 3) 2.5 4 T))
+(show "offsets and reversal on insert: " (fields b))
+(show "reversed, the tail set forward: " (drawn b))
+(show "no hangers: " (ov_plumb-pipe-getHangerList b))
+(setq c (ov_plumb-insertPipeArrow '(5 6) '(7 8) 0 0 "yes"))
+(show "flat points at 0, any value reverses: " (list (fields c) (car (car (caddr (car (drawn c)))))))
+(show "every key: "
+      (ov_plumb-setPipeArrowInfo b (list "P1" '(0 0 0)) (list "P2" 0 50 0) (list "ARROWLENGTH" 6)
+         (list "TAILOFFSET" 1.5) (list "HEADOFFSET" 7) (list "ixPipe" 9.7) (list "REVERSEARROWS")))
+(show "fields, the key truncated: " (fields b))
+(show "the head set back, strokes of 6: " (drawn b))
+(show "keys without values: " (ov_plumb-setPipeArrowInfo b (list "P1") (list "ARROWLENGTH") (list "REVERSEARROWS")))
+(show "unchanged: " (list (fields b) (strokes b)))
+(show "the walk passes over what it cannot use: "
+      (ov_plumb-setPipeArrowInfo b 5 "ixPipe" (list "ixpipe" 3) (list "HangerDist" 1.0) (list 7 "ixPipe" 4)
+         (list "TAILOFFSET" "far") (list "P2" "here") (list "NOSUCHKEY" 1 2 3)
+         (list "HEADOFFSET" 5.0 6.0 (list "ixPipe" 8)) 'stray))
+(show "only the head offset and the nested key: " (list (fields b) (ov_plumb-pipe-getHangerList b)))
+(show "hangers, numbers only, then on to the next key: "
+      (ov_plumb-setPipeArrowInfo b (list "HANGERDIST" 10 "x" 20.5 '(1 2) nil -30) (list "ixPipe" 4)))
+(show "read back: " (list (ov_plumb-pipe-getHangerList b) (cdr (assoc 90 (entget b)))))
+
+(princ "-- strokes and hangers") (terpri)
+; Strokes are halved only when longer than the plan length; the ends rise steeply, so
+; that only the plan distance counts.
+(setq h (ov_plumb-insertPipeArrow '(0 0 0) '(6 8 50) 0 0 nil))
+(show "plan length 10: " (strokes h))
+(ov_plumb-setPipeArrowInfo h (list "P2" '(12 0 50)))
+(show "plan length 12: " (strokes h))
+(ov_plumb-setPipeArrowInfo h (list "P2" '(0 -11.5 50)))
+(show "plan length 11.5: " (strokes h))
+(ov_plumb-setPipeArrowInfo h (list "P2" '(10 0 0)) (list "ARROWLENGTH" 3))
+(show "a shorter set length is kept: " (strokes h))
+; At the plan length (100) or past it a hanger is neither drawn nor snapped to.
+(ov_plumb-setPipeArrowInfo h (list "P2" '(60 80 500)) (list "ARROWLENGTH" 12)
+   (list "HANGERDIST" 100.0 -100.0 150.0 99.5 -0.0))
+(show "hangers at 99.5 and 0 only: " (drawn h))
+(show "their end snaps: " (pts (host-osnap h "end" '(0 0) '(0 0))))
+(ov_plumb-setPipeArrowInfo h (list "P2" '(0 -100 0)) (list "HANGERDIST" 70.0 -10.0))
+(show "mid snaps in list order: " (pts (host-osnap h "mid" '(0 0) '(0 0))))
+(show "no other snaps: " (mapcar '(lambda (m) (host-osnap h m '(0 0) '(0 0))) '("cen" "nea" "per" "ins")))
+; Moving and scaling change the points only: the hangers and offsets keep their lengths.
+(ov_plumb-setPipeArrowInfo h (list "TAILOFFSET" 1.0) (list "HEADOFFSET" 2.0))
+(host-scale h '(0 0 0) 2)
+(host-move h 5 5 1)
+(show "scaled and moved: " (list (fields h) (ov_plumb-pipe-getHangerList h) (strokes h)))
+
 (princ "-- wrong kinds of arguments")
 (ov_plumb-insertPipeArrow "0,0" '(1 0 0) 0 0 nil)
+(ov_plumb-insertPipeArrow '(0 0 0) nil 0 0 nil)
+(ov_plumb-insertPipeArrow '(0 0 0) '(1 0 0) "0" 0 nil)
+(ov_plumb-insertPipeArrow '(0 0 0) '(1 0 0) 0 '(1 2 3) nil)
+(ov_plumb-insertPipeArrow '(0 0 0) '(1 0 0) 0 0 (list "x" "y"))
 (ov_plumb-insertPipeArrow '(0 0 0) '(1 0 0) 0 0)
+(ov_plumb-insertPipeArrow)
+(ov_plumb-setPipeArrowInfo)
+(ov_plumb-pipe-getHangerList)
 (ov_plumb-setPipeArrowInfo "a" (list "ixPipe" 1))
 (ov_plumb-pipe-getHangerList 5)
 (entmake '((0 . "LINE") (10 0 0 0) (11 4 0 0)))
@@ -38,6 +98,8 @@
 (setq p (ov_plumb-insertPipe 7 '(0 0 10) '(100 0 10)))
 (show "a pipe is no arrow: " (ov_plumb-setPipeArrowInfo p (list "HANGERDIST" 48.0)))
 (show "and has no hangers either: " (ov_plumb-pipe-getHangerList p))
+(entdel c)
+(show "an erased arrow: " (list (ov_plumb-setPipeArrowInfo c (list "ixPipe" 1)) (ov_plumb-pipe-getHangerList c)))
 
 (princ "-- 150 hangers saved, 100 read back")
 (terpri)
@@ -52,3 +114,18 @@
 (setq b (entnext))
 (show "after reopening: " (length (ov_plumb-pipe-getHangerList b)))
 (show "the last kept: " (last (ov_plumb-pipe-getHangerList b)))
+; DXF keeps the points of each arrow; its key, offsets and hangers start again from
+; the defaults.
+(defun arrows (/ e out)
+  (setq e (entnext))
+  (while e
+    (if (= (cdr (assoc 0 (entget e))) "OVPLUMBPIPEARROW")
+      (setq out (cons (list (fields e) (length (ov_plumb-pipe-getHangerList e))) out)))
+    (setq e (entnext e)))
+  (reverse out))
+(show "the arrows saved: " (arrows))
+(host-save "arrows.dxf")
+(host-close)
+(host-open "arrows.dxf")
+(terpri)
+(show "read back from DXF: " (arrows))

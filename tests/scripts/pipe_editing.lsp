@@ -22,6 +22,8 @@
 (show "start stretched: " (ends p))
 (host-move-grips p '(3) '(1 0 0))
 (show "after a grip it never offered: " (ends p))
+(host-move-grips p '(0 1 1) '(2 0 0))
+(show "an end named twice moves once: " (ends p))
 
 ; ---- a riser: one grip, one stretch point, and the whole riser goes along
 (setq r (ov_plumb-insertPipe 2 '(20 20 0) '(20 20 10)))
@@ -30,6 +32,10 @@
 (host-move-stretch r '(0) '(2 -2 0))
 (show "riser stretched: " (ends r))
 (show "riser centre snap: " (pts (host-osnap r "cen" '(0 0 0) '(0 0 0))))
+(host-move-grips r '(0) '(1 -1 0))
+(show "riser grip dragged: " (ends r))
+(show "riser nearest and perpendicular snaps: "
+      (list (pts (host-osnap r "nea" '(30 30 0) '(0 0 0))) (pts (host-osnap r "per" '(0 0 0) '(-5 0 0)))))
 
 ; ---- transformations keep the elevations
 (setq m (ov_plumb-insertPipe 3 '(1 2 5) '(4 6 9)))
@@ -49,7 +55,9 @@
 (show "centre snap: " (host-osnap s "cen" '(5 0 0) '(5 0 0)))
 (show "nearest snap: " (pts (host-osnap s "nea" '(4 3 50) '(0 0 0))))
 (show "perpendicular snap: " (pts (host-osnap s "per" '(0 0 0) '(7 -2 -30))))
-(show "quadrant snap: " (host-osnap s "qua" '(5 0 0) '(5 0 0)))
+(show "nearest beyond the end: " (pts (host-osnap s "nea" '(15 1 0) '(0 0 0))))
+(show "node, quadrant, insertion and tangent snaps: "
+      (mapcar '(lambda (m) (host-osnap s m '(5 1 0) '(5 1 0))) '("nod" "qua" "ins" "tan")))
 
 ; ---- intersections under each extension mode, the pipe asking and being asked
 (setq h (ov_plumb-insertPipe 5 '(0 0 0) '(10 0 0)))
@@ -59,8 +67,17 @@
 (setq short (entlast))
 (entmake (list '(0 . "ARC") '(10 10 1 0) '(40 . 2.0) '(50 . 0.0) (cons 51 pi)))
 (setq above (entlast))
+(entmake '((0 . "LINE") (10 5 -1 0) (11 5 1 0)))
+(setq across (entlast))
+(entmake '((0 . "LINE") (10 12 1 0) (11 12 3 0)))
+(setq away (entlast))
+(entmake (list '(0 . "ARC") '(10 15 0 0) '(40 . 2.0) (cons 50 (/ pi 2)) (cons 51 (* 1.5 pi))))
+(setq past (entlast))
 (foreach mode '("none" "this" "arg" "both")
   (princ mode) (terpri)
+  (show "  pipe with a line across it: " (pts (host-intersect h across mode)))
+  (show "  pipe with a line away from both: " (pts (host-intersect h away mode)))
+  (show "  pipe with an arc beyond its end: " (pts (host-intersect h past mode)))
   (show "  pipe with the line beyond its end: " (pts (host-intersect h beyond mode)))
   (show "  pipe with the line short of it: " (pts (host-intersect h short mode)))
   (show "  pipe with the arc above it: " (pts (host-intersect h above mode)))
@@ -74,6 +91,7 @@
 (show "end param: " (r3 (vlax-curve-getEndParam c)))
 (show "point at param 6.5: " (pt (vlax-curve-getPointAtParam c 6.5)))
 (show "point at dist 6.5: " (pt (vlax-curve-getPointAtDist c 6.5)))
+(show "point at param 26, past the end: " (pt (vlax-curve-getPointAtParam c 26)))
 (show "param at a point beside it: " (r3 (vlax-curve-getParamAtPoint c '(5.5 -1 6))))
 (show "dist at a point beside it: " (r3 (vlax-curve-getDistAtPoint c '(5.5 -1 6))))
 (show "dist at param 20: " (vlax-curve-getDistAtParam c 20.0))

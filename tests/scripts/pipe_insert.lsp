@@ -1,5 +1,6 @@
-; Pipes made from LISP: the listing shows the pipe id and both elevations, a missing or
-; unreadable argument makes nothing, and pipes survive a saved drawing and a DXF.
+; Pipes made from LISP: the listing shows the pipe id and both elevations (two places
+; at most), a missing or unreadable argument makes nothing, and pipes survive a saved
+; drawing and a DXF (which keeps the points, the id, the end flags and the text).
 (defun show (label expr) (princ label) (prin1 (eval expr)) (terpri))
 (defun count-entities (/ e n)
   (setq e (entnext) n 0)
@@ -21,6 +22,17 @@
 (show "still: " '(count-entities))
 (host-undo)
 (show "undoing the last insert: " '(count-entities))
+; Elevations keep two places at most: only the zeros of the fraction go, 100 keeps its
+; own and -0.001 is no "-0".
+(foreach z '(100.0 2.1 3.14159 -0.001 -7.25)
+  (host-list (ov_plumb-insertPipe 9 (list 0 0 z) '(1 0 0)))
+  (entdel (entlast)))
+(terpri)
+(defun r3 (v) (/ (fix (+ (* v 1000) (if (< v 0) -0.5 0.5))) 1000.0))
+(defun rnd (x) (cond ((numberp x) (r3 x)) ((and x (listp x)) (mapcar 'rnd x)) (T x)))
+(ov_plumb-setPipeInfo q '("TEXT" "4\" CW") '("TEXTHEIGHT" 1.0) '("DWGSTART" T) '("DWGEND" nil))
+(ov_plumb-setPipeBreaks q 1.0 '("b" 2.0))
+(show "drawn with a break and a label: " '(rnd (host-draw q)))
 (host-save "pipes.hdw")
 (host-close)
 (host-open "pipes.hdw")
@@ -32,4 +44,5 @@
 (host-close)
 (host-open "pipes.dxf")
 (terpri)
-(show "from DXF: " '(mapcar '(lambda (g) (assoc g (entget (entnext (entnext))))) '(0 10 11 90)))
+(show "from DXF: " '(mapcar '(lambda (g) (assoc g (entget (entnext (entnext))))) '(0 1 10 11 90 91 92)))
+(show "drawn without the break and the label height, which DXF does not keep: " '(rnd (host-draw (entnext (entnext)))))
