@@ -5,6 +5,7 @@
 #include "test_drawing_files.h"
 
 #include <random>
+#include <sstream>
 
 #include "arx/db_proxy.h"
 #include "arx/dxf_filer_mem.h"
@@ -53,10 +54,35 @@ std::string dxfFields(AcDbObjectId id) {
   return writer.text();
 }
 
+// What a table record keeps that its DXF fields do not show (the file writes the
+// tables itself).
+std::wstring recordFields(AcDbObjectId id) {
+  Reading<AcDbObject> obj(id);
+  std::wostringstream out;
+  if (auto* layer = AcDbLayerTableRecord::cast(obj.get())) {
+    AcCmColor c = layer->color();
+    ACHAR* style = layer->plotStyleName();
+    out << layer->name();
+    if (c.isByColor()) out << " rgb " << c.red() << ' ' << c.green() << ' ' << c.blue();
+    else out << " colour " << c.colorIndex();
+    out << " linetype " << recordName(layer->linetypeObjectId()) << " locked " << layer->isLocked()
+        << " off " << layer->isOff() << " frozen " << layer->isFrozen() << " plots " << layer->isPlottable()
+        << " weight " << layer->lineWeight() << " style " << style;
+    acutDelString(style);
+  } else if (auto* linetype = AcDbLinetypeTableRecord::cast(obj.get())) {
+    out << linetype->name() << ' ' << linetype->description();
+    for (int i = 0; i < linetype->numDashes(); ++i) out << ' ' << linetype->dashLengthAt(i);
+  } else if (auto* style = AcDbTextStyleTableRecord::cast(obj.get())) {
+    out << style->name() << ' ' << style->font() << ' ' << style->textSize() << ' ' << style->xScale();
+  }
+  return out.str();
+}
+
 // Every object comes back under its handle, of its class, with every field and its
-// extended data (so every plain entity kind, the layers, the loaded linetype, the
-// text style, the plug-in entity); model space lists the same entities in the same
-// order; the current layer and linetype stay current.
+// extended data (so every plain entity kind, the layers with colour, linetype, lock
+// and plot settings, the loaded linetype's dashes, the text style's font, the plug-in
+// entity); model space lists the same entities in the same order; the current layer
+// and linetype stay current.
 TEST_P(DrawingFormatTest, ASaveKeepsEveryObject) {
   buildDrawing();
   ASSERT_EQ(save(*source_, file("plan")), Acad::eOk) << acutWideToUtf8(source_->lastFileError());
@@ -70,6 +96,7 @@ TEST_P(DrawingFormatTest, ASaveKeepsEveryObject) {
     ASSERT_FALSE(id.isNull());
     EXPECT_EQ(id.objectClass(), stub->object->isA());
     EXPECT_EQ(dxfFields(id), dxfFields(AcDbObjectId(stub)));
+    EXPECT_EQ(recordFields(id), recordFields(AcDbObjectId(stub)));
     Reading<AcDbObject> got(id), want{AcDbObjectId(stub)};
     std::unique_ptr<resbuf, RbRelease> gotX(got->xData()), wantX(want->xData());
     expectSameXData(gotX.get(), wantX.get());
@@ -83,11 +110,12 @@ TEST_P(DrawingFormatTest, ASaveKeepsEveryObject) {
   for (size_t i = 0; i < readIds.size(); ++i) EXPECT_EQ(readIds[i].handle(), sourceIds[i].handle());
   EXPECT_EQ(recordName(db.clayer()), L"Pipes");
   EXPECT_EQ(db.celtype(), db.byLayerLinetype());
+  EXPECT_EQ(recordFields(sample_.lockedLayer),
+            L"Locked rgb 40 60 90 linetype Continuous locked 1 off 0 frozen 0 plots 0 weight 35 style Thin");
 }
 
 // An erased object is left out; loading is no change to undo and leaves undo
-// recording as it found it; handles are kept and a new object never takes one the
-// file used.
+// recording as it found it; a new object never takes a handle the file used.
 TEST_P(DrawingFormatTest, ErasedObjectsUndoAndHandles) {
   AcDbDatabase db(true);
   SampleDrawing s = buildSampleDrawing(db);
@@ -110,13 +138,6 @@ TEST_P(DrawingFormatTest, ErasedObjectsUndoAndHandles) {
   ASSERT_EQ(load(silent, file("erased")), Acad::eOk);
   EXPECT_FALSE(silent.undoRecording());
 
-  for (AcDbStub* stub : db.stubs()) {
-    if (stub->handle == s.circle.handle()) continue;
-    AcDbStub* kept = read->stubFor(stub->handle);
-    ASSERT_NE(kept, nullptr) << acutWideToUtf8(stub->handle.text());
-    ASSERT_NE(kept->object, nullptr);
-    EXPECT_EQ(kept->object->isA(), stub->object->isA());
-  }
   EXPECT_FALSE(read->handseed() < db.handseed());
   AcDbObjectId fresh = appendToModelSpace(*read, new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0)));
   for (AcDbStub* stub : db.stubs()) EXPECT_NE(fresh.handle(), stub->handle);

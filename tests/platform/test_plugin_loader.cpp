@@ -1,8 +1,8 @@
 // Loading plug-ins: the entry protocol with each open document current while it hears
 // kLoadDwgMsg, what a plug-in registers leaving with it, loading again, and the
-// refusals of libraries that are no plug-in or cannot start. ovhost's --load, the
-// events a loaded plug-in hears and its unloading when the host ends are checked by
-// tests/scripts/ovhost_command_line.sh and document_events.lsp.
+// refusals of libraries that are no plug-in or cannot start. ovhost's --load and the
+// events a loaded plug-in hears are checked by tests/scripts/ovhost_command_line.sh
+// and document_events.lsp.
 #include <fstream>
 #include <string>
 
@@ -74,6 +74,23 @@ TEST_F(PluginLoaderTest, LoadUnloadAndLoadAgain) {
   ASSERT_TRUE(loader_.load(kTestPlugin, error)) << error;
   EXPECT_EQ(eval("(ovtest-count)"), L"1");
   EXPECT_EQ(manager()->hostReactorCount(), baseDocReactors_ + 1);
+}
+
+// A destroyed loader unloads its plug-ins and leaves nothing behind to be told about
+// documents opened later.
+TEST_F(PluginLoaderTest, DestroyingTheLoaderUnloadsEveryPlugin) {
+  open("a.hdw");
+  std::wstring error;
+  {
+    PluginLoader scoped;
+    ASSERT_TRUE(scoped.load(kTestPlugin, error)) << error;
+    output_.clear();
+  }
+  EXPECT_EQ(pluginLines(output_), (std::vector<std::wstring>{L"kUnloadAppMsg", L"library detach"}));
+  EXPECT_EQ(manager()->hostReactorCount(), baseDocReactors_);
+  output_.clear();
+  open("b.hdw");
+  EXPECT_TRUE(pluginLines(output_).empty());
 }
 
 // Each row a library that is refused and what the reason says.
