@@ -54,8 +54,8 @@ std::string dxfFields(AcDbObjectId id) {
   return writer.text();
 }
 
-// What a table record keeps that its DXF fields do not show (the file writes the
-// tables itself).
+// What an object keeps that its DXF fields do not show: the file writes a table
+// record's fields and a polyline's vertices itself.
 std::wstring recordFields(AcDbObjectId id) {
   Reading<AcDbObject> obj(id);
   std::wostringstream out;
@@ -74,14 +74,17 @@ std::wstring recordFields(AcDbObjectId id) {
     for (int i = 0; i < linetype->numDashes(); ++i) out << ' ' << linetype->dashLengthAt(i);
   } else if (auto* style = AcDbTextStyleTableRecord::cast(obj.get())) {
     out << style->name() << ' ' << style->font() << ' ' << style->textSize() << ' ' << style->xScale();
+  } else if (auto* polyline = AcDb2dPolyline::cast(obj.get())) {
+    for (int i = 0; i < polyline->numVerts(); ++i)
+      out << polyline->vertexAt(i).x << ' ' << polyline->vertexAt(i).y << ' ' << polyline->vertexAt(i).z << ", ";
   }
   return out.str();
 }
 
 // Every object comes back under its handle, of its class, with every field and its
-// extended data (so every plain entity kind, the layers with colour, linetype, lock
-// and plot settings, the loaded linetype's dashes, the text style's font, the plug-in
-// entity); model space lists the same entities in the same order; the current layer
+// extended data (so every plain entity kind with a polyline's vertices, the layers
+// with colour, linetype, lock and plot settings, the loaded linetype's dashes, the
+// text style's font, the plug-in entity); model space lists the same entities in the same order; the current layer
 // and linetype stay current.
 TEST_P(DrawingFormatTest, ASaveKeepsEveryObject) {
   buildDrawing();
@@ -110,6 +113,7 @@ TEST_P(DrawingFormatTest, ASaveKeepsEveryObject) {
   for (size_t i = 0; i < readIds.size(); ++i) EXPECT_EQ(readIds[i].handle(), sourceIds[i].handle());
   EXPECT_EQ(recordName(db.clayer()), L"Pipes");
   EXPECT_EQ(db.celtype(), db.byLayerLinetype());
+  EXPECT_EQ(recordFields(sample_.polyline), L"0 0 1.5, 5 3 1.5, 9 -1 1.5, 14 2 1.5, ");
   EXPECT_EQ(recordFields(sample_.lockedLayer),
             L"Locked rgb 40 60 90 linetype Continuous locked 1 off 0 frozen 0 plots 0 weight 35 style Thin");
 }
