@@ -1,6 +1,6 @@
 // A test with the process's document manager to itself: no document open at the start
 // or at the end, a temporary folder for drawing files, the command-line output
-// collected, and a reactor writing down every document and editor event.
+// collected, and a reactor writing down every document event.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,18 +16,11 @@
 #include "test_lisp_fixture.h"
 
 // Writes each event as "EVENT NAME", NAME the document's title.
-class EventLog : public AcApDocManagerReactor, public AcEditorReactor {
+class EventLog : public AcApDocManagerReactor {
  public:
-  void documentCreateStarted(AcApDocument* doc) override { add(L"createStarted", doc); }
   void documentCreated(AcApDocument* doc) override { add(L"created", doc); }
   void documentToBeDestroyed(AcApDocument* doc) override { add(L"toBeDestroyed", doc); }
-  void documentToBeActivated(AcApDocument* doc) override { add(L"toBeActivated", doc); }
   void documentActivated(AcApDocument* doc) override { add(L"activated", doc); }
-  void saveComplete(AcDbDatabase* db, const ACHAR* actualName) override {
-    AcApDocument* doc = acDocManagerPtr()->document(db);
-    events.push_back(std::wstring(L"saveComplete ") + actualName + L" of " + (doc ? doc->docTitle() : L"?"));
-  }
-
   std::vector<std::wstring> events;
 
  private:
@@ -44,11 +37,9 @@ class DocumentsTest : public LispFixture {
     std::filesystem::create_directories(folder_);
     manager()->hostCloseAll();
     manager()->addReactor(&log_);
-    acedEditorObject()->addReactor(&log_);
   }
   ~DocumentsTest() override {
     manager()->removeReactor(&log_);
-    acedEditorObject()->removeReactor(&log_);
     manager()->hostCloseAll();
     std::error_code ec;
     std::filesystem::remove_all(folder_, ec);
@@ -67,13 +58,15 @@ class DocumentsTest : public LispFixture {
     return doc;
   }
 
-  static void addLine(AcDbDatabase* db, double length) {
+  static AcDbObjectId addLine(AcDbDatabase* db, double length) {
     AcDbBlockTableRecord* space = nullptr;
-    ASSERT_EQ(acdbOpenObject(space, db->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
+    EXPECT_EQ(acdbOpenObject(space, db->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
     auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(length, 0, 0));
-    ASSERT_EQ(space->appendAcDbEntity(line), Acad::eOk);
+    AcDbObjectId id;
+    EXPECT_EQ(space->appendAcDbEntity(id, line), Acad::eOk);
     line->close();
     space->close();
+    return id;
   }
 
   static int entityCount(AcDbDatabase* db) {
