@@ -22,6 +22,20 @@
 ;; The group name of a sizing table's labels.
 (defun ov-host-sizing-group (ix) (strcat "Pipe Sizing Table:" (itoa ix)))
 
+;; A length in inches as feet and inches ("5-6", "0-6.25", "-5-6"), as the dialogs
+;; show lengths.
+(defun ov-host-feet-inches (inches / negative feet rest)
+  (setq negative (minusp inches)
+        inches (abs inches)
+        feet (fix (/ inches 12.0))
+        rest (- inches (* feet 12.0)))
+  (strcat (if negative "-" "") (itoa feet) "-" (ov-host-trimmed (rtos rest 2 4))))
+
+;; A decimal text (as rtos writes it, with its point) without trailing zeros or point.
+(defun ov-host-trimmed (text)
+  (while (= (substr text (strlen text)) "0") (setq text (substr text 1 (1- (strlen text)))))
+  (if (= (substr text (strlen text)) ".") (substr text 1 (1- (strlen text))) text))
+
 ;;; ---- deferred work and repair ----
 
 ;; Runs the forms queued in ov_plumb-toDoList (work that waits for a document
@@ -96,13 +110,18 @@
           base nil))
   (float total))
 
-(defun plumb-pipeSum-StaticValues (a b c)
-  (host-check-arguments "plumb-pipeSum-StaticValues" "rrr" (list a b c))
-  (list "" ""))
+;; The query dialog's two distances: to the farthest fixture, measured from the
+;; pipe's start, and the highest fixture; the distance from the source is not shown.
+(defun plumb-pipeSum-StaticValues (farthest fromSource highest)
+  (host-check-arguments "plumb-pipeSum-StaticValues" "rrr" (list farthest fromSource highest))
+  (list (ov-host-feet-inches farthest) (ov-host-feet-inches highest)))
 
+;; Which elevations of a pipe the query dialog must not edit: the starting one (1) of a
+;; pipe that continues a riser (ixPipeRiserPrevious set), since the riser fixes it;
+;; none (0) otherwise.
 (defun pipe-query-elevationTileCheck (ix)
   (host-check-arguments "pipe-query-elevationTileCheck" "i" (list ix))
-  0)
+  (if (host-sql "SELECT 1 FROM tblPipe WHERE ixPipe = ? AND ixPipeRiserPrevious IS NOT NULL" ix) 1 0))
 
 (defun plumb-customization-project-editPipeSumCategory ()
   (host-check-arguments "plumb-customization-project-editPipeSumCategory" "" nil)
@@ -133,8 +152,51 @@
   (setq choice (host-list-prompt "Pipe type to copy from:" (mapcar 'cadr rows)))
   (if choice (car (nth choice rows))))
 
-(defun plumb-newPipeType (ixNew ixMimic)
+;; Copies the rows of table that where (with whereValue for its "?") selects: every
+;; column but the key, changed as columnValues says: (column . value) puts value in,
+;; (column . alist of old key . new key) turns a key to its copy's. Answers the alist
+;; of each copied row's old key and new key.
+(defun ov-host-copy-rows (table keyColumn where whereValue columnValues / columns copied row)
+  (setq columns (ov-host-column (host-sql (strcat "SELECT name FROM pragma_table_info('" table "') WHERE name <> ?") keyColumn)))
+  (foreach old (ov-host-column (host-sql (strcat "SELECT " keyColumn " FROM " table " WHERE " where " ORDER BY " keyColumn) whereValue))
+    (setq row (car (host-sql (strcat "SELECT " (ov-host-joined columns) " FROM " table " WHERE " keyColumn " = ?") old)))
+    (setq row (mapcar '(lambda (column value / change)
+                         (setq change (assoc column columnValues))
+                         (cond ((null change) value)
+                               ((listp (cdr change)) (if (assoc value (cdr change)) (cdr (assoc value (cdr change))) value))
+                               (T (cdr change))))
+                      columns row))
+    (setq copied (cons (cons old (car (car (apply 'host-sql
+                                                  (cons (strcat "INSERT INTO " table " (" (ov-host-joined columns) ") VALUES ("
+                                                                (ov-host-marks (length columns)) ") RETURNING " keyColumn)
+                                                        row)))))
+                       copied)))
+  copied)
+
+(defun ov-host-joined (names / text)
+  (foreach name names (setq text (if text (strcat text ", " name) name)))
+  text)
+
+(defun ov-host-marks (n / text)
+  (repeat n (setq text (if text (strcat text ", ?") "?")))
+  text)
+
+;; A new type copies the mimic's sizes, sizing tables with their values, flow
+;; categories with their lookup rows, labels, linetypes and linetype texts; the copied
+;; values and lookup rows point at the new type's sizes, tables and categories.
+(defun plumb-newPipeType (ixNew ixMimic / sizes tables categories)
   (host-check-arguments "plumb-newPipeType" "ii" (list ixNew ixMimic))
+  (setq sizes (ov-host-copy-rows "tblPipeSize" "ixPipeSize" "ixPipeType = ?" ixMimic (list (cons "ixPipeType" ixNew)))
+        tables (ov-host-copy-rows "tblPipeSizingTable" "ixPipeSizingTable" "ixPipeType = ?" ixMimic (list (cons "ixPipeType" ixNew)))
+        categories (ov-host-copy-rows "tblPipeSumCategory" "ixPipeSumCategory" "ixPipeType = ?" ixMimic (list (cons "ixPipeType" ixNew))))
+  (foreach table tables
+    (ov-host-copy-rows "tblPipeSizingValue" "ixPipeSizingValue" "ixPipeSizingTable = ?" (car table)
+                       (list (cons "ixPipeSizingTable" (cdr table)) (cons "ixPipeSize" sizes))))
+  (foreach category categories
+    (ov-host-copy-rows "tblPipeFlowLookup" "ixPipeFlowLookup" "ixPipeSumCategory = ?" (car category)
+                       (list (cons "ixPipeSumCategory" (cdr category)) (cons "ixPipeSizeMin" sizes))))
+  (foreach table '(("tblPipeLabel" . "ixPipeLabel") ("tblPipeLinetype" . "ixPipeLinetype") ("tblPipeLinetypeText" . "ixPipeLinetypeText"))
+    (ov-host-copy-rows (car table) (cdr table) "ixPipeType = ?" ixMimic (list (cons "ixPipeType" ixNew))))
   nil)
 
 ;; Removes what refers to the type from every table but tblPipeType itself, whose row

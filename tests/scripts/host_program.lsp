@@ -72,6 +72,22 @@
 (print (list (plumb-floor-isOkToDelete 1) (plumb-floor-checkForRisers 1) (plumb-area-hasRisers east)))
 (host-sql "INSERT INTO tblPipe (ixPipeType, sDrawing, iAlignmentPointNumber, dX1, dY1, dZ1, dX2, dY2, dZ2) VALUES (1, 'plan.hdw', 1, 5.0, 5.0, 0.0, 5.0, 5.0, 96.0)")
 (print (list (plumb-floor-checkForRisers 1) (plumb-area-hasRisers east) (plumb-floor-checkForRisers 2)))
+;; A new type copies its mimic's set-up; its sizing values and lookup rows point at
+;; its own sizes, tables and categories, never at the mimic's.
+(host-sql "INSERT INTO tblPipeType (sName, sShortName, iSortOrder, bReversed, iElbow, iTee, bFittingTicks, iLabelLocation, bHidePipe) VALUES ('Copy', 'C', 9, 0, 0, 0, 0, 0, 0)")
+(setq copy (car (car (host-sql "SELECT ixPipeType FROM tblPipeType WHERE sName = 'Copy'"))))
+(plumb-newPipeType copy 2)
+(defun counts (ix) (car (host-sql "SELECT (SELECT count(*) FROM tblPipeSize WHERE ixPipeType = ?1), (SELECT count(*) FROM tblPipeSizingTable WHERE ixPipeType = ?1), (SELECT count(*) FROM tblPipeSizingValue v, tblPipeSizingTable t WHERE v.ixPipeSizingTable = t.ixPipeSizingTable AND t.ixPipeType = ?1), (SELECT count(*) FROM tblPipeSumCategory WHERE ixPipeType = ?1), (SELECT count(*) FROM tblPipeFlowLookup l, tblPipeSumCategory c WHERE l.ixPipeSumCategory = c.ixPipeSumCategory AND c.ixPipeType = ?1), (SELECT count(*) FROM tblPipeLabel WHERE ixPipeType = ?1), (SELECT count(*) FROM tblPipeLinetype WHERE ixPipeType = ?1)" ix)))
+(print (equal (counts copy) (counts 2)))
+(print (counts copy))
+(print (host-sql "SELECT count(*) FROM tblPipeSizingValue v, tblPipeSizingTable t, tblPipeSize s WHERE v.ixPipeSizingTable = t.ixPipeSizingTable AND t.ixPipeType = ?1 AND v.ixPipeSize = s.ixPipeSize AND s.ixPipeType <> ?1" copy))
+(print (host-sql "SELECT s.sLabel, v.dFlow FROM tblPipeSizingValue v, tblPipeSizingTable t, tblPipeSize s WHERE v.ixPipeSizingTable = t.ixPipeSizingTable AND t.ixPipeType = ? AND v.ixPipeSize = s.ixPipeSize ORDER BY t.iSortOrder, s.dInteriorDiameter LIMIT 2" copy))
+; The query dialog's distances as feet and inches; a pipe that continues a riser keeps
+; its starting elevation.
+(print (plumb-pipeSum-StaticValues 66.0 10.0 6.25))
+(print (plumb-pipeSum-StaticValues -66.0 0 0))
+(host-sql "INSERT INTO tblPipe (ixPipeType, ixPipeRiserPrevious) VALUES (1, 1)")
+(print (list (pipe-query-elevationTileCheck (car (car (host-sql "SELECT max(ixPipe) FROM tblPipe")))) (pipe-query-elevationTileCheck 1)))
 ; SQL mistakes are errors that say what SQLite said; nothing runs twice.
 (host-sql "SELECT sName FROM tblNowhere")
 (host-sql "SELECT ?" 1 2)
