@@ -121,35 +121,6 @@ TEST_F(ScriptTest, RefusedActionsArePrintedAndSkipped) {
             L"\n-> closed with Cancel");
 }
 
-// Malformed action lines are errors naming the line, found when the file is read.
-TEST(ScriptFormat, MalformedActionsAreErrors) {
-  struct Case {
-    const char* text;
-    const wchar_t* error;
-  };
-  const Case cases[] = {
-      {"dialog\n", L"x.ui:1: a dialog line needs the dialog's name"},
-      {"click\n", L"x.ui:1: expected click CONTROL"},
-      {"click \"New\n", L"x.ui:1: expected click CONTROL"},
-      {"item\n", L"x.ui:1: an item answer needs a text (item-cancel cancels)"},
-      {"input-cancel 3\n", L"x.ui:1: input-cancel takes nothing after it"},
-      {"# c\nselect 5 1\n", L"x.ui:2: expected select GRID ROW COLUMN"},
-      {"tick 5 1 1 maybe\n", L"x.ui:1: expected tick GRID ROW COLUMN on|off"},
-      {"escape now\n", L"x.ui:1: expected escape"},
-            {"jump 3\n", L"x.ui:1: unknown answer \"jump\" (expected messagebox, file, item, input, their -cancel forms, dialog or a "
-       L"dialog action)"},
-  };
-  for (const Case& c : cases) {
-    std::wstring error;
-    EXPECT_EQ(ScriptedUiDriver::fromText(c.text, "x.ui", error), nullptr) << c.text;
-    EXPECT_EQ(error, c.error) << c.text;
-  }
-  std::wstring error;
-  EXPECT_NE(ScriptedUiDriver::fromText("cell 5 2 3 \"  padded \"\npick 5 2 4 Browse. . .\nCHECK 3 OFF\n", "x.ui", error),
-            nullptr)
-      << acutWideToUtf8(error);
-}
-
 // Quoted texts keep their blanks and take \" and \\; an empty pair of quotes is an
 // empty text; a quoted number is a name, never an id.
 TEST(ScriptFormat, QuotedTexts) {
