@@ -1,11 +1,14 @@
-// The project schema: the column declarations follow the naming rules, the tables and
-// indexes made on a file match them column for column, and the SQL text literal rule.
+// The project file: the column declarations follow the naming rules, the tables and
+// indexes made on a file match them column for column, the SQL text literal rule, and
+// where a new project may be made. The standard customisation it holds, the statements
+// the dialogs compose over it and the columns' defaults are in scripts/seed_*.
 #include <gtest/gtest.h>
 
 #include <cwchar>
 #include <cwctype>
 #include <set>
 
+#include "db/project_seed.h"
 #include "db/project_tables.h"
 #include "db/sql_text.h"
 #include "db/tblFloor.h"
@@ -102,17 +105,6 @@ TEST_F(SchemaOnFile, TablesAndIndexesMatchTheDeclarations) {
   }
 }
 
-TEST_F(SchemaOnFile, RowsAddedWithFewColumnsReadAsZerosBlanksAndNulls) {
-  execute(L"insert into tblFloor (sName) values ('Roof')");
-  execute(L"insert into tblFloor (dElevation) values (12)");
-  tblFloor floor(db_);
-  ASSERT_TRUE(floor.FindBy(L"Roof"));
-  EXPECT_EQ(floor.dElevation(), 0.0);
-  EXPECT_TRUE(floor.isNull_ixFloorAbove());
-  EXPECT_EQ(number(L"select count(*) from tblFloor where dCeilingHeight = 0 and ixHVACFloor is null"), 2);
-  EXPECT_EQ(number(L"select count(*) from tblFloor where sName = '' and dElevation = 12"), 1);
-}
-
 TEST_F(SchemaOnFile, ASecondRunAnswersWhatFailedInsteadOfRaising) {
   std::wstring error = createProjectSchema(*db_);
   EXPECT_NE(error.find(L"CREATE TABLE tblPipeType"), std::wstring::npos) << narrow(error);
@@ -135,6 +127,52 @@ TEST_F(SchemaOnFile, TextLiteralsRoundTripThroughExecuteAndQuery) {
   tblFloor floor(db_);
   ASSERT_TRUE(floor.FindBy(L" "));
   EXPECT_EQ(floor.sName(), L"");
+}
+
+// A folder gets its project unless it has one: a missing folder is made, any candidate
+// file refuses (but office files do not), and a failure leaves nothing behind.
+class NewProject : public ProjectFileTest {
+ protected:
+  bool createsFile() const override { return false; }
+  std::wstring create(const std::filesystem::path& folder) {
+    return createStandardProject(acutUtf8ToWide(folder.string()), &error_);
+  }
+  std::wstring error_;
+};
+
+TEST_F(NewProject, IsMadeOnlyWhereNoneIs) {
+  const std::filesystem::path nested = folder_ / "job 12" / "plumbing";
+  EXPECT_EQ(create(nested), acutUtf8ToWide((nested / "Project ov_plumb.ov").string()));
+  EXPECT_EQ(error_, L"");
+  EXPECT_TRUE(std::filesystem::is_regular_file(nested / "Project ov_plumb.ov"));
+  EXPECT_EQ(create(nested), L"");
+  EXPECT_NE(error_.find(L"already has a project database"), std::wstring::npos) << narrow(error_);
+
+  ASSERT_EQ(comUnregisterClass(CLSID_ProjectDatabase), S_OK);
+  EXPECT_EQ(create(folder_), L"");
+  registerProjectDatabaseClass();
+  EXPECT_NE(error_.find(L"component is not available"), std::wstring::npos) << narrow(error_);
+  std::filesystem::remove_all(folder_ / "job 12");
+  EXPECT_TRUE(std::filesystem::is_empty(folder_));
+
+  std::ofstream(folder_ / "plain file") << "in the way";
+  EXPECT_EQ(create(folder_ / "plain file" / "sub"), L"");
+  EXPECT_NE(error_.find(L"Cannot create the folder"), std::wstring::npos) << narrow(error_);
+  EXPECT_EQ(createStandardProject(L"", &error_), L"");
+  EXPECT_FALSE(error_.empty());
+
+  for (const char* office : {"52-OV ov_plumb.ov", "Office_MASTER ov_plumb.ov", "ov_plumb_standards.ov",
+                             "notes ov_plumb.txt"})
+    std::ofstream(folder_ / office) << "office master";
+  ASSERT_EQ(create(folder_), path_) << narrow(error_);
+  ASSERT_TRUE(SUCCEEDED(db_.CreateInstance(CLSID_ProjectDatabase, nullptr, CLSCTX_ALL)));
+  const std::wstring status = db_->OpenProjectDatabase(_bstr_t(path_.c_str()), 0, 0).wstring();
+  EXPECT_TRUE(status != L"" && status != L"*REPAIR*") << "a new project opens and passes the repair check";
+  std::filesystem::remove(folder_ / "Project ov_plumb.ov");
+  std::ofstream(folder_ / "Old OV_PLUMB job.ov") << "another project's file";
+  EXPECT_EQ(create(folder_), L"");
+  EXPECT_NE(error_.find(L"Old OV_PLUMB job.ov"), std::wstring::npos) << narrow(error_);
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "Project ov_plumb.ov"));
 }
 
 }  // namespace
