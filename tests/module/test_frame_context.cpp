@@ -335,9 +335,8 @@ TEST_F(DatabaseErrors, EachErrorIsKeptWithItsCodeAndPrintedByKind) {
             L"Try the command again. If it continues to not work, try restarting AutoCAD. If that does not fix the "
             L"error, try restarting your computer.");
   EXPECT_EQ(ovLastDatabaseError().rfind(L"(3043) ", 0), 0u) << acutWideToUtf8(ovLastDatabaseError());
-}
 
-TEST_F(DatabaseErrors, AReportSetsTheLispResultToNil) {
+  // Inside a LISP call a report sets the result to nil.
   defineTestCall([this] {
     acedRetT();
     failStatement(L"select * from tblNoSuchTable");
