@@ -51,12 +51,6 @@ int RecordingUiDriver::messageBox(const std::wstring& title, const std::wstring&
   return answer;
 }
 
-std::optional<std::wstring> RecordingUiDriver::pickFile(const std::wstring& title, const std::wstring& filter,
-                                                        const std::wstring& folder, const std::wstring& fileName) {
-  files.push_back(filter + L"|" + folder + L"|" + fileName);
-  return script ? script->pickFile(title, filter, folder, fileName) : std::nullopt;
-}
-
 void RecordingUiDriver::runDialog(CDialog& dialog) {
   if (seeDialog) seeDialog(dialog);
   if (script) script->runDialog(dialog);
@@ -133,14 +127,19 @@ void FrameTest::sql(const std::wstring& statement) {
   EXPECT_EQ(db_->Execute(_bstr_t(statement.c_str())), VARIANT_TRUE) << acutWideToUtf8(statement);
 }
 
-long FrameTest::number(const std::wstring& query) {
+_variant_t FrameTest::firstValue(const std::wstring& query) {
   _variant_t rows;
   VARIANT_BOOL ok = VARIANT_FALSE;
   db_->Query(_bstr_t(query.c_str()), &rows, &ok);
   // The answer is "*NewRecord*", the column's name, its value.
   LONG at = 2;
   _variant_t value;
-  if (rows.vt != (VT_ARRAY | VT_VARIANT) || FAILED(SafeArrayGetElement(rows.parray, &at, &value))) return -1;
+  if (rows.vt != (VT_ARRAY | VT_VARIANT) || FAILED(SafeArrayGetElement(rows.parray, &at, &value))) return {};
+  return value;
+}
+
+long FrameTest::number(const std::wstring& query) {
+  const _variant_t value = firstValue(query);
   switch (value.vt) {
     case VT_I4: return value.lVal;
     case VT_I2: return value.iVal;
@@ -148,6 +147,11 @@ long FrameTest::number(const std::wstring& query) {
     case VT_BOOL: return value.boolVal;
     default: return -1;
   }
+}
+
+std::wstring FrameTest::text(const std::wstring& query) {
+  const _variant_t value = firstValue(query);
+  return value.vt == VT_BSTR && value.bstrVal != nullptr ? value.bstrVal : L"";
 }
 
 AcDbObjectId FrameTest::appendToModelSpace(AcDbEntity* entity) {

@@ -22,8 +22,8 @@
 
 class ovApplication;
 
-// Writes down every message box and file dialog and answers from a script when one is
-// set (as ovhost --ui does), else from a queue, else with the default button and no file.
+// Writes down every message box and answers from a script when one is set (as ovhost
+// --ui does), else from a queue, else with the default button; no file is chosen.
 class RecordingUiDriver : public UiDriver {
  public:
   struct Box {
@@ -34,14 +34,14 @@ class RecordingUiDriver : public UiDriver {
 
   int messageBox(const std::wstring& title, const std::wstring& text, UiIcon icon, const std::vector<int>& buttons,
                  int defaultAnswer) override;
-  std::optional<std::wstring> pickFile(const std::wstring& title, const std::wstring& filter,
-                                       const std::wstring& folder, const std::wstring& fileName) override;
+  std::optional<std::wstring> pickFile(const std::wstring&, const std::wstring&, const std::wstring&,
+                                       const std::wstring&) override {
+    return std::nullopt;
+  }
   void runDialog(CDialog& dialog) override;
 
   std::vector<Box> boxes;
   std::deque<int> answers;
-  // Each file dialog as "filter|folder|proposed name".
-  std::vector<std::wstring> files;
   std::unique_ptr<ScriptedUiDriver> script;
   // Called with each dialog as it opens and as it closes.
   std::function<void(const CDialog&)> seeDialog;
@@ -63,10 +63,13 @@ class FrameTest : public ::testing::Test {
   // Opens the drawing there (a new one when no file is there), its folder made first.
   AcApDocument* open(const std::string& relative);
   // Makes a standard project in that folder and opens it through the component as db_,
-  // which the test may change with sql and read with number (-1 when no number came).
+  // which the test may change with sql and read with the first value of a query: number
+  // (-1 when no number came) or text.
   void openProject(const std::string& folder);
   void sql(const std::wstring& statement);
+  _variant_t firstValue(const std::wstring& query);
   long number(const std::wstring& query);
+  std::wstring text(const std::wstring& query);
   // Appends the entity to the current drawing's model space and closes it.
   static AcDbObjectId appendToModelSpace(AcDbEntity* entity);
   // How often part occurs in text.

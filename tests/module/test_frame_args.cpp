@@ -15,52 +15,38 @@ namespace {
 // A reader run once: what it stored, written out (the value it started with when it fails).
 using Reader = std::function<std::string(ArgCursor&, bool&)>;
 
-std::string text(double a) {
+std::string show(double v) {
   std::ostringstream out;
-  out << a;
+  out << v;
   return out.str();
 }
+std::string show(int v) { return std::to_string(v); }
+std::string show(bool v) { return v ? "T" : "nil"; }
+std::string show(const std::wstring& v) { return acutWideToUtf8(v); }
+std::string show(const AcGePoint2d& v) { return show(v.x) + "," + show(v.y); }
+std::string show(const AcGePoint3d& v) { return show(v.x) + "," + show(v.y) + "," + show(v.z); }
 
-const Reader kString = [](ArgCursor& a, bool& ok) {
-  std::wstring v = L"untouched";
-  ok = argString(a, v);
-  return acutWideToUtf8(v);
-};
-const Reader kInt = [](ArgCursor& a, bool& ok) {
-  int v = 99;
-  ok = argInt(a, v);
-  return std::to_string(v);
-};
-const Reader kReal = [](ArgCursor& a, bool& ok) {
-  double v = 99;
-  ok = argReal(a, v);
-  return text(v);
-};
-const Reader kRealOnly = [](ArgCursor& a, bool& ok) {
-  double v = 99;
-  ok = argRealOnly(a, v);
-  return text(v);
-};
-const Reader kBool = [](ArgCursor& a, bool& ok) {
-  bool v = true;
-  ok = argBool(a, v);
-  return v ? "T" : "nil";
-};
-const Reader kPoint2d = [](ArgCursor& a, bool& ok) {
-  AcGePoint2d v(-1, -1);
-  ok = argPoint2d(a, v);
-  return text(v.x) + "," + text(v.y);
-};
-const Reader kPoint3d = [](ArgCursor& a, bool& ok) {
-  AcGePoint3d v(9, 9, 9);
-  ok = argPoint3d(a, v);
-  return text(v.x) + "," + text(v.y) + "," + text(v.z);
-};
+template <typename T>
+Reader reader(bool (*read)(ArgCursor&, T&), T start) {
+  return [read, start](ArgCursor& a, bool& ok) {
+    T v = start;
+    ok = read(a, v);
+    return show(v);
+  };
+}
+
+const Reader kString = reader(argString, std::wstring(L"untouched"));
+const Reader kInt = reader(argInt, 99);
+const Reader kReal = reader(argReal, 99.0);
+const Reader kRealOnly = reader(argRealOnly, 99.0);
+const Reader kBool = reader(argBool, true);
+const Reader kPoint2d = reader(argPoint2d, AcGePoint2d(-1, -1));
+const Reader kPoint3d = reader(argPoint3d, AcGePoint3d(9, 9, 9));
 const Reader kNamedInt = [](ArgCursor& a, bool& ok) {
   std::wstring name = L"kept";
   int v = 77;
   ok = argNamedInt(a, name, v);
-  return acutWideToUtf8(name) + "=" + std::to_string(v);
+  return show(name) + "=" + show(v);
 };
 const Reader kListBegin = [](ArgCursor& a, bool& ok) { return (ok = argListBegin(a)) ? "(" : ""; };
 const Reader kListEnd = [](ArgCursor& a, bool& ok) { return (ok = argListEnd(a)) ? ")" : ""; };

@@ -1,11 +1,11 @@
 // The document and project context: records following the host's documents, one connection
 // per folder, the drawing's mark, finding and repairing the database, reporting its errors.
+// A drawing saved into another folder changing project is in scripts/frame_save_folder.
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "arx/aced_lisp.h"
-#include "arx/sysvars.h"
 #include "frame/context.h"
 #include "frame/function_table.h"
 #include "frame_fixture.h"
@@ -79,44 +79,6 @@ TEST_F(ProjectContext, DrawingsOfOneFolderShareOneProjectAndOneConnection) {
   EXPECT_EQ(context->projects().size(), 1u);
   EXPECT_EQ(context->documents().size(), 1u);
   EXPECT_EQ(output_, L"");
-}
-
-// Saving under a name in another folder moves the document to that folder's project;
-// under its own name or automatically (into another folder) nothing changes.
-TEST_F(ProjectContext, SavingMovesTheDocumentOnlyWhenItsFolderChanges) {
-  makeProject("one");
-  makeProject("two");
-  ovApplication* context = startContext();
-  AcApDocument* doc = open("one/plan.hdw");
-  ASSERT_NE(doc, nullptr);
-  ovPerDocData* data = context->currentDocData();
-  ovPerProjectData* project = data->project;
-  save(doc, "");
-  resbuf saveFile{};
-  ASSERT_EQ(acedGetVar(L"savefile", &saveFile), RTNORM);
-  const std::wstring automatic = saveFile.resval.rstring;
-  acutDelString(saveFile.resval.rstring);
-  ASSERT_EQ(ovFolderOf(automatic), path("autosave"));
-  std::wstring message;
-  ASSERT_EQ(manager()->hostAutoSaveDocument(doc, automatic, message), Acad::eOk) << acutWideToUtf8(message);
-  EXPECT_TRUE(std::filesystem::exists(folder_ / "autosave" / "plan.sv$"));
-  ASSERT_EQ(context->currentDocData(), data);
-  EXPECT_EQ(data->path, path("one/plan.hdw"));
-  ASSERT_EQ(context->projects().size(), 1u);
-  EXPECT_EQ(context->projects().front().get(), project);
-
-  ASSERT_TRUE(context->connect(data, true, kModuleToken));
-  save(doc, "two/renamed.hdw");
-  data = context->currentDocData();
-  ASSERT_NE(data, nullptr);
-  EXPECT_EQ(data->path, path("two/renamed.hdw"));
-  EXPECT_EQ(data->name, L"renamed.hdw");
-  EXPECT_EQ(data->database, doc->database());
-  ASSERT_NE(data->project, nullptr);
-  EXPECT_EQ(data->project->key, path("two"));
-  EXPECT_EQ(context->documents().size(), 1u);
-  ASSERT_EQ(context->projects().size(), 1u) << "the old folder's project went with its last drawing";
-  EXPECT_TRUE(context->connect(data, true, kModuleToken));
 }
 
 TEST_F(ProjectContext, OnlyADrawingMarkedYesConnectsWhenItsProjectIsCreated) {
@@ -253,23 +215,10 @@ class DamagedProject : public ProjectContext {
   ovApplication* context_ = nullptr;
 };
 
-TEST_F(DamagedProject, TheLispProgramRepairsItOnceAndTheSecondOpenSucceeds) {
-  LispCallRecorder compact(lisp_, L"compactDatabase");
-  ASSERT_TRUE(connect()) << acutWideToUtf8(output_);
-  ASSERT_EQ(compact.calls().size(), 1u);
-  const LispArgs& args = compact.calls().front();
-  ASSERT_EQ(args.size(), 3u);
-  EXPECT_EQ(args[0].text(), file_);
-  EXPECT_TRUE(args[1].isNil());
-  EXPECT_EQ(args[2].text(), L"Repair");
-  EXPECT_TRUE(ovIsOpen(project()->connection));
-  EXPECT_TRUE(project()->layerKeys != nullptr);
-  EXPECT_EQ(output_, L"");
-}
-
 // A repair that did not mend is reported after one more open; a refused one (nil) without
-// it. Either way the error is printed once and no connection is kept.
-TEST_F(DamagedProject, AFailedOrRefusedRepairIsReportedOnce) {
+// it. Either way the error is printed once, no connection is kept and each later connect
+// tries again. The LISP program's own repair mends it and the second open succeeds.
+TEST_F(DamagedProject, TheLispProgramRepairsItOrTheFailureIsReportedOnce) {
   for (bool refused : {false, true}) {
     SCOPED_TRACE(refused ? "refused" : "not mended");
     LispCallRecorder compact(lisp_, L"compactDatabase",
@@ -283,8 +232,19 @@ TEST_F(DamagedProject, AFailedOrRefusedRepairIsReportedOnce) {
     EXPECT_EQ(ovLastDatabaseError().rfind(L"(3049) ", 0), 0u) << acutWideToUtf8(ovLastDatabaseError());
     EXPECT_FALSE(project()->connection) << "a reported failure keeps no connection";
     EXPECT_FALSE(connect(false));
-    EXPECT_EQ(compact.calls().size(), 2u) << "each later connect tries again";
+    EXPECT_EQ(compact.calls().size(), 2u);
   }
+  LispCallRecorder compact(lisp_, L"compactDatabase");
+  output_.clear();
+  ASSERT_TRUE(connect()) << acutWideToUtf8(output_);
+  ASSERT_EQ(compact.calls().size(), 1u);
+  const LispArgs& args = compact.calls().front();
+  ASSERT_EQ(args.size(), 3u);
+  EXPECT_EQ(args[0].text(), file_);
+  EXPECT_TRUE(args[1].isNil());
+  EXPECT_EQ(args[2].text(), L"Repair");
+  EXPECT_TRUE(ovIsOpen(project()->connection) && project()->layerKeys != nullptr);
+  EXPECT_EQ(output_, L"");
 }
 
 // ---- reporting database errors -------------------------------------------------------
@@ -335,9 +295,8 @@ TEST_F(DatabaseErrors, EachErrorIsKeptWithItsCodeAndPrintedByKind) {
             L"Try the command again. If it continues to not work, try restarting AutoCAD. If that does not fix the "
             L"error, try restarting your computer.");
   EXPECT_EQ(ovLastDatabaseError().rfind(L"(3043) ", 0), 0u) << acutWideToUtf8(ovLastDatabaseError());
-}
 
-TEST_F(DatabaseErrors, AReportSetsTheLispResultToNil) {
+  // Inside a LISP call a report sets the result to nil.
   defineTestCall([this] {
     acedRetT();
     failStatement(L"select * from tblNoSuchTable");

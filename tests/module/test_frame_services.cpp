@@ -87,65 +87,55 @@ TEST_F(FrameServices, AppendingToModelSpaceAlertsEachFailure) {
   EXPECT_EQ(alerts(), std::vector<std::wstring>({L"Failed to get block table!"}));
 }
 
-// Only -1 and 3 mean the dialog could not be created; declining the offer downloads
-// nothing.
-TEST_F(FrameServices, ADialogFailureOffersTheDownloadWhichMayBeDeclined) {
+// Only -1 and 3 mean the dialog could not be created. The offer may be declined; accepted,
+// it opens the download and says what to do next, or with a failing shell tells the user
+// to contact support; the active window is put back after each box.
+TEST_F(FrameServices, ADialogFailureOffersTheDownload) {
   for (int result : {0, 1, 2, 4, 100, -2}) EXPECT_EQ(ovDialogFailureCheck(result), result);
   EXPECT_TRUE(ui_.boxes.empty());
-  ui_.answers.push_back(IDNO);
-  EXPECT_EQ(ovDialogFailureCheck(-1), -1);
-  ASSERT_EQ(ui_.boxes.size(), 1u);
-  EXPECT_EQ(ui_.boxes[0].title, L"Orvane Error");
-  EXPECT_EQ(ui_.boxes[0].text,
-            L"Dialog box could not be created.\nComponents need to be installed.\nWould you like to download a fix "
-            L"to this error?");
-  EXPECT_EQ(ui_.boxes[0].buttons, std::vector<int>({IDYES, IDNO}));
-  EXPECT_TRUE(shellExecuteCalls().empty());
-  EXPECT_EQ(output_, L"");
-}
-
-// Accepting opens the download and says what to do next, the active window put back after
-// each box; a failing shell tells the user to contact support.
-TEST_F(FrameServices, AcceptingTheOfferOpensTheDownload) {
   const std::wstring address = kComponentsDownload;
   EXPECT_NE(address.find(L"OVComponents.exe"), std::wstring::npos);
   const HWND active = GetActiveWindow();
-  clearWindowActivations();
-  ui_.answers.push_back(IDYES);
-  EXPECT_EQ(ovDialogFailureCheck(3), 3);
-  std::vector<ShellExecuteCall> calls = shellExecuteCalls();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].operation, L"OPEN");
-  EXPECT_EQ(calls[0].file, address);
-  EXPECT_EQ(output_, L"\nDownloading " + address);
-  ASSERT_EQ(ui_.boxes.size(), 2u);
-  EXPECT_EQ(ui_.boxes[1].text.rfind(L"Finish downloading OVComponents.exe.\nClose AutoCAD.\nRun OVComponents.exe.\n"
-                                    L"Restart AutoCAD.\n\nIf you continue to have problems, contact Orvane Software "
-                                    L"technical support.",
-                                    0),
-            0u);
-  std::vector<HWND> restored;
-  for (const WindowActivation& a : windowActivations())
-    if (a.call == L"SetActiveWindow") restored.push_back(a.window);
-  EXPECT_EQ(restored, std::vector<HWND>(2, active)) << "the active window is put back after each box";
-
-  clearShellExecuteCalls();
-  ui_.boxes.clear();
-  output_.clear();
-  setShellExecuteResult(SE_ERR_FNF);
-  ui_.answers.push_back(IDYES);
-  EXPECT_EQ(ovDialogFailureCheck(-1), -1);
-  ASSERT_EQ(shellExecuteCalls().size(), 1u);
-  const std::wstring first = L"\nError downloading " + address;
-  ASSERT_EQ(output_.rfind(first, 0), 0u) << acutWideToUtf8(output_);
-  const std::wstring support = output_.substr(first.size());
-  EXPECT_EQ(support.rfind(L"\n", 0), 0u) << "the support line is a line of its own";
-  EXPECT_NE(support.find(L"technical support"), std::wstring::npos);
-  ASSERT_EQ(ui_.boxes.size(), 2u);
-  EXPECT_EQ(ui_.boxes[1].title, L"Orvane Error");
-  EXPECT_EQ(ui_.boxes[1].text.rfind(L"Error downloading OVComponents.exe.\nContact Orvane Software technical support.",
-                                    0),
-            0u);
+  const std::wstring support = L"Contact Orvane Software technical support at (555) 010-4477.";
+  const struct {
+    int result, answer;
+    std::optional<INT_PTR> shell;
+    int opened;
+    std::wstring printed, told;
+  } cases[] = {
+      {-1, IDNO, std::nullopt, 0, L"", L""},
+      {3, IDYES, std::nullopt, 1, L"\nDownloading " + address,
+       L"Finish downloading OVComponents.exe.\nClose AutoCAD.\nRun OVComponents.exe.\nRestart AutoCAD.\n\nIf you "
+       L"continue to have problems, contact Orvane Software technical support."},
+      {-1, IDYES, SE_ERR_FNF, 1, L"\nError downloading " + address + L"\n" + support,
+       L"Error downloading OVComponents.exe.\nContact Orvane Software technical support.\n" + support},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer == IDNO ? "declined" : c.shell ? "failing shell" : "accepted");
+    ui_.boxes.clear();
+    output_.clear();
+    clearShellExecuteCalls();
+    clearWindowActivations();
+    setShellExecuteResult(c.shell);
+    ui_.answers.push_back(c.answer);
+    EXPECT_EQ(ovDialogFailureCheck(c.result), c.result);
+    ASSERT_EQ(ui_.boxes.size(), c.told.empty() ? 1u : 2u);
+    for (const auto& box : ui_.boxes) EXPECT_EQ(box.title, L"Orvane Error");
+    EXPECT_EQ(ui_.boxes[0].text, L"Dialog box could not be created.\nComponents need to be installed.\nWould you like "
+                                 L"to download a fix to this error?");
+    EXPECT_EQ(ui_.boxes[0].buttons, std::vector<int>({IDYES, IDNO}));
+    if (!c.told.empty()) {
+      EXPECT_EQ(ui_.boxes[1].text, c.told);
+    }
+    EXPECT_EQ(output_, c.printed);
+    const std::vector<ShellExecuteCall> calls = shellExecuteCalls();
+    ASSERT_EQ(calls.size(), static_cast<std::size_t>(c.opened));
+    for (const ShellExecuteCall& call : calls) EXPECT_EQ(call.operation + L" " + call.file, L"OPEN " + address);
+    std::vector<HWND> restored;
+    for (const WindowActivation& a : windowActivations())
+      if (a.call == L"SetActiveWindow") restored.push_back(a.window);
+    EXPECT_EQ(restored, std::vector<HWND>(ui_.boxes.size(), active));
+  }
 }
 
 }  // namespace

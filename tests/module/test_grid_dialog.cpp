@@ -1,18 +1,13 @@
-// A dialog that owns grids, driven through the scripted and terminal drivers: the grid
-// actions reach the dialog's notice handlers, which may refuse them, and the terminal
-// prints a grid with two heading rows exactly.
+// A dialog that owns grids, driven through the scripted driver: the grid actions reach
+// the dialog's notice handlers, which may refuse them, and the screen shows the result.
 #include <gtest/gtest.h>
-
-#include <sstream>
 
 #include "arx/aced_print.h"
 #include "dialogs/number_text.h"
 #include "grid/grid.h"
 #include "mfc/dialog.h"
-#include "mfc/dialog_screen.h"
 #include "mfc/message_box.h"
 #include "mfc/ui_script.h"
-#include "mfc/ui_terminal.h"
 
 namespace {
 
@@ -130,8 +125,11 @@ class GridDialogTest : public ::testing::Test {
   AcedPrintSink oldSink_;
 };
 
-// Typing, ticking and refusing, all from a script, reach the dialog's handler.
-TEST_F(GridDialogTest, ScriptedGridActions) {
+// Typing, ticking, toggling and refusing, all from a script, reach the dialog's handlers;
+// the dialog shown at the end has the hidden column left out, merged headings over their
+// columns and rows, read-only and grey marks, check boxes, the selected row, tree rows
+// indented with their open/closed marks and button cells.
+TEST_F(GridDialogTest, ScriptedGridActionsAndTheScreenAfterThem) {
   useScript(
       "dialog test:Values\n"
       "cell 1052 2 2 12.50000\n"
@@ -143,17 +141,10 @@ TEST_F(GridDialogTest, ScriptedGridActions) {
       "toggle 1053 1\n"
       "toggle 1053 3\n"
       "press 1053 2 1\n"
+      "show\n"
       "click OK\n");
   CDialogValues dialog;
   EXPECT_EQ(dialog.DoModal(), IDOK);
-  EXPECT_EQ(dialog.values.text(2, 2), L"12.5");
-  EXPECT_EQ(dialog.values.text(3, 2), L"0");
-  EXPECT_EQ(dialog.values.text(4, 4), L"0");
-  EXPECT_TRUE(dialog.values.isGrey(4, 3));
-  EXPECT_EQ(dialog.values.text(4, 3), L"0");
-  EXPECT_EQ(dialog.values.text(2, 1), L"1/2");
-  EXPECT_TRUE(dialog.tree.isRowOpen(1));
-  EXPECT_FALSE(dialog.tree.isRowOpen(3));
   EXPECT_EQ(dialog.buttonClicks, 1);
   EXPECT_EQ(printed_,
             L"\n[Pipe Sizing Tables] dialog test:Values"
@@ -167,6 +158,24 @@ TEST_F(GridDialogTest, ScriptedGridActions) {
             L"\n-> toggle 1053 1"
             L"\n-> toggle 1053 3\n-> refused: the dialog refused to open row 3"
             L"\n-> press 1053 2 1"
+            L"\n-> show"
+            L"\n== Pipe Sizing Tables (test:Values) =="
+            L"\n[1052] grid \"Values\":"
+            L"\n    | 1    | 2          | 3        | 4"
+            L"\n  0 | Size | Flow                  | Standard\\nSize"
+            L"\n  1 |      | Horizontal | Vertical |"
+            L"\n  2 | 1/2* | 12.5       | 0        | [x]"
+            L"\n  3 | 3/4* | 0          | 0        | [x]"
+            L"\n> 4 | 1*   | 0          | ~0~      | [ ]"
+            L"\n  selected: row 4, column 4 (Standard\\nSize)"
+            L"\n[1053] grid \"Tree\": (focus)"
+            L"\n    | 0               | 1"
+            L"\n  0 | Object          | Query"
+            L"\n  1 | - Pipes*        | <Query>"
+            L"\n> 2 |   Copper*       | <Query>"
+            L"\n  3 | + Pipe Symbols* | <Query>"
+            L"\n  selected: row 2, column 1 (Query)"
+            L"\n[1] button \"&OK\""
             L"\n-> click OK"
             L"\n-> closed with OK");
   const std::vector<GridNoticeKind> expected = {
@@ -174,49 +183,6 @@ TEST_F(GridDialogTest, ScriptedGridActions) {
       GridNoticeKind::SelectionChanged, GridNoticeKind::StartEdit, GridNoticeKind::EndEdit,
       GridNoticeKind::SelectionChanged, GridNoticeKind::CheckChanged};
   EXPECT_EQ(dialog.notices, expected);
-}
-
-// The terminal's picture of the dialog: hidden column left out, merged headings over
-// their columns and rows, read-only and grey marks, check boxes, the selected row,
-// tree rows indented with their open/closed marks and button cells.
-TEST_F(GridDialogTest, TerminalScreenOfTwoHeadingRows) {
-  std::istringstream typed("tick 1052 4 4 off\nescape\n");
-  TerminalUiDriver terminal(typed);
-  setUiDriver(&terminal);
-  CDialogValues dialog;
-  dialog.DoModal();
-  const std::wstring afterTick =
-      L"== Pipe Sizing Tables (test:Values) ==\n"
-      L"[1052] grid \"Values\": (focus)\n"
-      L"    | 1    | 2          | 3        | 4\n"
-      L"  0 | Size | Flow                  | Standard\\nSize\n"
-      L"  1 |      | Horizontal | Vertical |\n"
-      L"  2 | 1/2* | 0          | 0        | [x]\n"
-      L"  3 | 3/4* | 0          | 0        | [x]\n"
-      L"> 4 | 1*   | 0          | ~0~      | [ ]\n"
-      L"  selected: row 4, column 4 (Standard\\nSize)\n"
-      L"[1053] grid \"Tree\":\n"
-      L"    | 0               | 1\n"
-      L"  0 | Object          | Query\n"
-      L"  1 | + Pipes*        | <Query>\n"
-      L"  3 | + Pipe Symbols* | <Query>\n"
-      L"[1] button \"&OK\"\n";
-  EXPECT_NE(printed_.find(afterTick), std::wstring::npos) << acutWideToUtf8(printed_);
-}
-
-// Opening a tree row shows its children indented under it.
-TEST(GridScreen, OpenTreeRows) {
-  CDialogValues dialog;
-  dialog.buildTree();
-  dialog.tree.setRowOpen(1, true);
-  dialog.tree.setSelectedCell(2, 1);
-  EXPECT_EQ(gridTable(dialog.tree),
-            L"    | 0               | 1\n"
-            L"  0 | Object          | Query\n"
-            L"  1 | - Pipes*        | <Query>\n"
-            L"> 2 |   Copper*       | <Query>\n"
-            L"  3 | + Pipe Symbols* | <Query>\n"
-            L"  selected: row 2, column 1 (Query)\n");
 }
 
 }  // namespace

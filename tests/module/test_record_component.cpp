@@ -1,4 +1,4 @@
-// The record classes against the real database component on a fresh project file: the
+// The record classes against the real database component on a project file: the
 // keys the database gives, lookups through the named indexes, loops in index order, and
 // errors raised by the component. What they send and read is in test_record_sent.
 #include <gtest/gtest.h>
@@ -10,11 +10,16 @@
 #include "db/tblPipeLabel.h"
 #include "db/tblPipeSum.h"
 #include "db/tblPipeType.h"
-#include "test_record_fixture.h"
+#include "frame_fixture.h"
 
 namespace {
 
-using RecordsOnFile = ProjectFileTest;
+// A standard project; the rows each test adds are told from the standard ones by their
+// keys, or the standard ones are deleted first.
+class RecordsOnFile : public FrameTest {
+ protected:
+  void SetUp() override { openProject("proj"); }
+};
 
 std::int32_t addFloor(const ProjectDatabasePtr& db, const std::wstring& name, double elevation) {
   tblFloor floor(db);
@@ -30,7 +35,7 @@ std::int32_t addFloor(const ProjectDatabasePtr& db, const std::wstring& name, do
 TEST_F(RecordsOnFile, FindByFollowsTheNamedIndexOfTwoOrThreeValues) {
   tblPipeLabel label(db_, false);
   std::vector<std::int32_t> labels;
-  for (auto [type, system] : {std::pair{1, 1}, {1, 2}, {2, 1}}) {
+  for (auto [type, system] : {std::pair{91, 1}, {91, 2}, {92, 1}}) {
     label.AddNew();
     label.set_ixPipeType(type);
     label.set_ixLayerSystem(system);
@@ -52,31 +57,32 @@ TEST_F(RecordsOnFile, FindByFollowsTheNamedIndexOfTwoOrThreeValues) {
   for (int system : {0, 2}) {
     key.AddNew();
     if (system != 0) key.set_ixLayerSystem(system);
-    key.set_sKey(L"DEFAULT");
+    key.set_sKey(L"TESTKEY");
     key.set_ixLayer(5 + system);
     key.Update();
   }
 
-  ASSERT_TRUE(label.FindBy(1, 2));
+  ASSERT_TRUE(label.FindBy(91, 2));
   EXPECT_EQ(label.ixPipeLabel(), labels[1]);
-  EXPECT_EQ(label.sLabelFormat(), L"$SIZE 1/2");
-  ASSERT_TRUE(label.FindBy(2, 1));
+  EXPECT_EQ(label.sLabelFormat(), L"$SIZE 91/2");
+  ASSERT_TRUE(label.FindBy(92, 1));
   EXPECT_EQ(label.ixPipeLabel(), labels[2]);
-  EXPECT_FALSE(label.FindBy(2, 2));
+  EXPECT_FALSE(label.FindBy(92, 2));
   ASSERT_TRUE(sum.FindBy(4, 6, true));
   EXPECT_TRUE(sum.bFixed());
   EXPECT_EQ(sum.dValue(), 3.0);
   ASSERT_TRUE(sum.FindBy(4, 6, false));
   EXPECT_EQ(sum.dValue(), 5.0);
   EXPECT_FALSE(sum.FindBy(4, 7, true));
-  ASSERT_TRUE(key.FindBy(_variant_t::makeNull(), L"DEFAULT"));
+  ASSERT_TRUE(key.FindBy(_variant_t::makeNull(), L"TESTKEY"));
   EXPECT_TRUE(key.isNull_ixLayerSystem());
   EXPECT_EQ(key.ixLayer(), 5);
-  ASSERT_TRUE(key.FindBy(2, L"DEFAULT"));
+  ASSERT_TRUE(key.FindBy(2, L"TESTKEY"));
   EXPECT_EQ(key.ixLayer(), 7);
 }
 
 TEST_F(RecordsOnFile, ALoopAfterUseIndexFollowsThatIndex) {
+  sql(L"delete from tblPipeType");
   tblPipeType type(db_, true);
   for (auto [name, order] : {std::pair{L"Vent", 3}, {L"Cold", 1}, {L"Gas", 4}, {L"Hot", 2}}) {
     type.AddNew();

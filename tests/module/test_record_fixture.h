@@ -1,21 +1,14 @@
-// The project database tests' shared ground: readers of name/value rows, a component
-// that records what the record classes send and answers what a test sets up, and a
-// fresh project file per test opened through the real component with the schema.
+// A database component that records what the record classes send and answers what a
+// test sets up, with the readers of the name/value rows it takes and gives.
 #pragma once
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "arx/aced_print.h"
 #include "com/safearray.h"
-#include "db/project_schema.h"
 #include "projectdb/project_database.h"
 
 using SentPairs = std::vector<std::pair<std::wstring, _variant_t>>;
@@ -48,7 +41,7 @@ inline SAFEARRAY* makePairArray(const SentPairs& pairs) {
   return array;
 }
 
-// Every element of a row or of Query's answer, from the lower bound on.
+// Every element of a row, from the lower bound on.
 inline std::vector<_variant_t> readElements(const VARIANT& row) {
   std::vector<_variant_t> elements;
   if (row.vt != (VT_ARRAY | VT_VARIANT) || !row.parray) return elements;
@@ -64,31 +57,6 @@ inline std::vector<_variant_t> readElements(const VARIANT& row) {
 }
 
 inline std::wstring textOf(const VARIANT& v) { return v.vt == VT_BSTR && v.bstrVal ? std::wstring(v.bstrVal) : L""; }
-
-// Query's flat answer ("*NewRecord*", name, value, ...) split into rows.
-inline std::vector<SentPairs> splitQueryRows(const VARIANT& answer) {
-  std::vector<_variant_t> elements = readElements(answer);
-  std::vector<SentPairs> rows;
-  for (std::size_t i = 0; i < elements.size();) {
-    if (textOf(elements[i]) == L"*NewRecord*") {
-      rows.emplace_back();
-      ++i;
-    } else if (!rows.empty() && i + 1 < elements.size()) {
-      rows.back().emplace_back(textOf(elements[i]), elements[i + 1]);
-      i += 2;
-    } else {
-      ADD_FAILURE() << "malformed Query answer at element " << i;
-      break;
-    }
-  }
-  return rows;
-}
-
-inline const _variant_t* valueOf(const SentPairs& row, const std::wstring& column) {
-  for (const auto& [name, value] : row)
-    if (name == column) return &value;
-  return nullptr;
-}
 
 class RecordingDatabase final : public ProjectDatabase {
  public:
@@ -222,67 +190,4 @@ class RecordingDatabase final : public ProjectDatabase {
 struct Recorder {
   RecordingDatabase* database = new RecordingDatabase;
   ProjectDatabasePtr reference{database};
-};
-
-class ProjectFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = std::filesystem::temp_directory_path() /
-              ("ov_db_" + std::to_string(::getpid()) + "_" + test->test_suite_name() + "_" + test->name());
-    std::filesystem::remove_all(folder_);
-    std::filesystem::create_directories(folder_);
-    path_ = acutUtf8ToWide((folder_ / "Project ov_plumb.ov").string());
-    if (!createsFile()) return;
-    std::ofstream(folder_ / "Project ov_plumb.ov");
-    ASSERT_TRUE(SUCCEEDED(db_.CreateInstance(CLSID_ProjectDatabase, nullptr, CLSCTX_ALL)));
-    std::wstring status = db_->OpenProjectDatabase(_bstr_t(path_), 0, 0).wstring();
-    ASSERT_NE(status, L"");
-    ASSERT_NE(status, L"*REPAIR*");
-    ASSERT_EQ(createProjectSchema(*db_), L"");
-  }
-
-  void TearDown() override {
-    if (db_) {
-      _variant_t ignored;
-      try {
-        db_->CloseDatabase(&ignored);
-      } catch (const _com_error&) {
-      }
-      db_ = nullptr;
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-
-  // A test that makes its own file says so, and gets only the empty folder.
-  virtual bool createsFile() const { return true; }
-
-  std::vector<SentPairs> query(const std::wstring& sql) {
-    _variant_t rows;
-    VARIANT_BOOL ok = VARIANT_FALSE;
-    db_->Query(_bstr_t(sql.c_str()), &rows, &ok);
-    return splitQueryRows(rows);
-  }
-  void execute(const std::wstring& sql) {
-    EXPECT_EQ(db_->Execute(_bstr_t(sql.c_str())), VARIANT_TRUE) << "statement failed: " << acutWideToUtf8(sql);
-  }
-  // The one value a query answers (empty when no row), as a number (-1 when it is none)
-  // or a text.
-  _variant_t scalar(const std::wstring& sql) {
-    std::vector<SentPairs> rows = query(sql);
-    return rows.empty() || rows.front().empty() ? _variant_t() : rows.front().front().second;
-  }
-  double number(const std::wstring& sql) {
-    _variant_t value = scalar(sql);
-    if (value.vt == VT_I4) return value.lVal;
-    if (value.vt == VT_R8) return value.dblVal;
-    if (value.vt == VT_I2) return value.iVal;
-    return -1;
-  }
-  std::wstring text(const std::wstring& sql) { return textOf(scalar(sql)); }
-
-  std::filesystem::path folder_;
-  std::wstring path_;
-  ProjectDatabasePtr db_;
 };

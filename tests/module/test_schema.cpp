@@ -1,15 +1,20 @@
-// The project schema: the column declarations follow the naming rules, the tables and
-// indexes made on a file match them column for column, and the SQL text literal rule.
+// The project file: the column declarations follow the naming rules, the tables and
+// indexes made on a file match them column for column, the SQL text literal rule, and
+// where a new project may be made. The standard customisation it holds, the statements
+// the dialogs compose over it and the columns' defaults are in scripts/seed_*.
 #include <gtest/gtest.h>
 
 #include <cwchar>
 #include <cwctype>
+#include <fstream>
 #include <set>
 
+#include "db/project_schema.h"
+#include "db/project_seed.h"
 #include "db/project_tables.h"
 #include "db/sql_text.h"
 #include "db/tblFloor.h"
-#include "test_record_fixture.h"
+#include "frame_fixture.h"
 
 namespace {
 
@@ -69,48 +74,35 @@ TEST(SchemaDeclarations, FollowTheNamingRules) {
   }
 }
 
-using SchemaOnFile = ProjectFileTest;
+class SchemaOnFile : public FrameTest {
+ protected:
+  void SetUp() override { openProject("proj"); }
+};
 
+// Each table's columns in order with their type, key and not-null mark, and each named
+// index over its columns, as the file holds them and as declared.
 TEST_F(SchemaOnFile, TablesAndIndexesMatchTheDeclarations) {
   for (const TableDeclaration& table : projectTables()) {
-    SCOPED_TRACE(narrow(table.name));
-    std::vector<SentPairs> rows = query(L"PRAGMA table_info(" + std::wstring(table.name) + L")");
-    ASSERT_EQ(rows.size(), table.columns.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    std::wstring declared;
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
       const ColumnDeclaration& column = table.columns[i];
-      SCOPED_TRACE(narrow(column.name));
-      const std::wstring type = column.kind == ColumnKind::Real   ? L"REAL"
-                                : column.kind == ColumnKind::Text ? L"TEXT"
-                                                                  : L"INTEGER";
-      EXPECT_EQ(textOf(*valueOf(rows[i], L"name")), column.name);
-      EXPECT_EQ(textOf(*valueOf(rows[i], L"type")), type);
-      EXPECT_EQ(valueOf(rows[i], L"pk")->lVal, i == 0 ? 1 : 0);
-      EXPECT_EQ(valueOf(rows[i], L"notnull")->lVal, i > 0 && !column.nullable ? 1 : 0);
+      const wchar_t* type = column.kind == ColumnKind::Real ? L"REAL" : column.kind == ColumnKind::Text ? L"TEXT" : L"INTEGER";
+      declared += std::wstring(i ? L", " : L"") + column.name + L" " + type + (i == 0 ? L" key" : L"") +
+                  (i > 0 && !column.nullable ? L" not null" : L"");
     }
+    EXPECT_EQ(text(L"select group_concat(name || ' ' || type || iif(pk, ' key', '') || iif(\"notnull\", ' not null', ''),"
+                   L" ', ') from pragma_table_info('" + std::wstring(table.name) + L"')"),
+              declared);
   }
-  EXPECT_EQ(number(L"select count(*) from sqlite_master where type = 'table'"),
-            static_cast<double>(projectTables().size()));
+  EXPECT_EQ(number(L"select count(*) from sqlite_master where type = 'table'"), static_cast<long>(projectTables().size()));
   for (const IndexDeclaration& index : projectIndexes()) {
     const std::wstring name = std::wstring(projectTable(index.table).name) + L"__" + index.name;
-    SCOPED_TRACE(narrow(name));
-    EXPECT_EQ(text(L"select tbl_name from sqlite_master where type = 'index' and name = '" + name + L"'"),
-              projectTable(index.table).name);
-    std::vector<SentPairs> columns = query(L"PRAGMA index_info(" + name + L")");
-    ASSERT_EQ(columns.size(), index.columns.size());
-    for (std::size_t i = 0; i < columns.size(); ++i)
-      EXPECT_EQ(textOf(*valueOf(columns[i], L"name")), index.columns[i]);
+    std::wstring declared = projectTable(index.table).name;
+    for (const wchar_t* column : index.columns) declared += std::wstring(L" ") + column;
+    EXPECT_EQ(text(L"select m.tbl_name || ' ' || (select group_concat(i.name, ' ') from pragma_index_info(m.name) i)"
+                   L" from sqlite_master m where m.type = 'index' and m.name = '" + name + L"'"),
+              declared);
   }
-}
-
-TEST_F(SchemaOnFile, RowsAddedWithFewColumnsReadAsZerosBlanksAndNulls) {
-  execute(L"insert into tblFloor (sName) values ('Roof')");
-  execute(L"insert into tblFloor (dElevation) values (12)");
-  tblFloor floor(db_);
-  ASSERT_TRUE(floor.FindBy(L"Roof"));
-  EXPECT_EQ(floor.dElevation(), 0.0);
-  EXPECT_TRUE(floor.isNull_ixFloorAbove());
-  EXPECT_EQ(number(L"select count(*) from tblFloor where dCeilingHeight = 0 and ixHVACFloor is null"), 2);
-  EXPECT_EQ(number(L"select count(*) from tblFloor where sName = '' and dElevation = 12"), 1);
 }
 
 TEST_F(SchemaOnFile, ASecondRunAnswersWhatFailedInsteadOfRaising) {
@@ -123,18 +115,63 @@ TEST_F(SchemaOnFile, ASecondRunAnswersWhatFailedInsteadOfRaising) {
 // as a blank and read back empty. Each literal finds the row it inserted.
 TEST_F(SchemaOnFile, TextLiteralsRoundTripThroughExecuteAndQuery) {
   const std::pair<std::wstring, std::wstring> cases[] = {
-      {L"Level 1", L"'Level 1'"}, {L"O'Brien's", L"'O''Brien''s'"}, {L"'", L"''''"},
+      {L"Level 2", L"'Level 2'"}, {L"O'Brien's", L"'O''Brien''s'"}, {L"'", L"''''"},
       {L"\"quoted\"", L"'\"quoted\"'"}, {L"''--", L"'''''--'"}, {L"", L"' '"},
   };
   for (const auto& [name, literal] : cases) {
     EXPECT_EQ(sqlText(name), literal);
-    execute(L"insert into tblFloor (sName) values (" + sqlText(name) + L")");
+    sql(L"insert into tblFloor (sName) values (" + sqlText(name) + L")");
     EXPECT_EQ(number(L"select count(*) from tblFloor where sName = " + sqlText(name)), 1) << narrow(name);
   }
-  EXPECT_EQ(text(L"select sName from tblFloor where ixFloor = 6"), L" ");
+  EXPECT_EQ(text(L"select sName from tblFloor where ixFloor = (select max(ixFloor) from tblFloor)"), L" ");
   tblFloor floor(db_);
   ASSERT_TRUE(floor.FindBy(L" "));
   EXPECT_EQ(floor.sName(), L"");
+}
+
+// A folder gets its project unless it has one: a missing folder is made, any candidate
+// file refuses (but office files do not), and a failure leaves nothing behind.
+using NewProject = FrameTest;
+
+TEST_F(NewProject, IsMadeOnlyWhereNoneIs) {
+  std::wstring error;
+  const std::filesystem::path base = folder_ / "p";
+  const auto create = [&](const std::filesystem::path& folder) {
+    return createStandardProject(acutUtf8ToWide(folder.string()), &error);
+  };
+  const std::filesystem::path nested = base / "job 12" / "plumbing";
+  EXPECT_EQ(create(nested), acutUtf8ToWide((nested / "Project ov_plumb.ov").string()));
+  EXPECT_EQ(error, L"");
+  EXPECT_TRUE(std::filesystem::is_regular_file(nested / "Project ov_plumb.ov"));
+  EXPECT_EQ(create(nested), L"");
+  EXPECT_NE(error.find(L"already has a project database"), std::wstring::npos) << narrow(error);
+
+  ASSERT_EQ(comUnregisterClass(CLSID_ProjectDatabase), S_OK);
+  EXPECT_EQ(create(base), L"");
+  registerProjectDatabaseClass();
+  EXPECT_NE(error.find(L"component is not available"), std::wstring::npos) << narrow(error);
+  std::filesystem::remove_all(base / "job 12");
+  EXPECT_TRUE(std::filesystem::is_empty(base));
+
+  std::ofstream(base / "plain file") << "in the way";
+  EXPECT_EQ(create(base / "plain file" / "sub"), L"");
+  EXPECT_NE(error.find(L"Cannot create the folder"), std::wstring::npos) << narrow(error);
+  EXPECT_EQ(createStandardProject(L"", &error), L"");
+  EXPECT_FALSE(error.empty());
+
+  for (const char* office : {"52-OV ov_plumb.ov", "Office_MASTER ov_plumb.ov", "ov_plumb_standards.ov",
+                             "notes ov_plumb.txt"})
+    std::ofstream(base / office) << "office master";
+  const std::wstring file = acutUtf8ToWide((base / "Project ov_plumb.ov").string());
+  ASSERT_EQ(create(base), file) << narrow(error);
+  ASSERT_TRUE(SUCCEEDED(db_.CreateInstance(CLSID_ProjectDatabase, nullptr, CLSCTX_ALL)));
+  const std::wstring status = db_->OpenProjectDatabase(_bstr_t(file.c_str()), 0, 0).wstring();
+  EXPECT_TRUE(status != L"" && status != L"*REPAIR*") << "a new project opens and passes the repair check";
+  std::filesystem::remove(base / "Project ov_plumb.ov");
+  std::ofstream(base / "Old OV_PLUMB job.ov") << "another project's file";
+  EXPECT_EQ(create(base), L"");
+  EXPECT_NE(error.find(L"Old OV_PLUMB job.ov"), std::wstring::npos) << narrow(error);
+  EXPECT_FALSE(std::filesystem::exists(base / "Project ov_plumb.ov"));
 }
 
 }  // namespace
