@@ -657,6 +657,7 @@ def main():
     for f in missed:
         say("missed: %s (%s): %s" % (f.id, f.path, f.breaks))
     if args.report:
+        os.makedirs(os.path.dirname(os.path.abspath(args.report)), exist_ok=True)
         with open(args.report, "w") as f:
             f.write("\n".join(lines) + "\n")
     return 0
