@@ -116,10 +116,12 @@ TEST(Grid, RowMovesKeepStatesMergesAndSelection) {
   EXPECT_EQ(grid.columnSpan(2, 2), 2);
   EXPECT_EQ(originOf(grid, 2, 2), std::make_pair(2, 1));
   EXPECT_EQ(grid.selectedRow(), 3);
+  grid.insertRow(3);
+  EXPECT_EQ(grid.selectedRow(), 4) << "a row inserted at the selection goes above it";
   grid.insertRow(1);
-  EXPECT_EQ(grid.selectedRow(), 4) << "a row inserted above the selection moves it down";
+  EXPECT_EQ(grid.selectedRow(), 5) << "a row inserted above the selection moves it down";
   EXPECT_EQ(grid.columnSpan(3, 1), 2) << "the merged row moved down whole";
-  grid.deleteRow(4);
+  grid.deleteRow(5);
   EXPECT_EQ(grid.selectedRow(), -1);
   grid.deleteNonHeadingRows();
   EXPECT_EQ(grid.rowCount(), 1);
