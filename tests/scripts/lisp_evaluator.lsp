@@ -34,8 +34,6 @@
 (princ "integers: ") (prin1 (list (/ 7 2) (rem 7 2) (+ 1 2.0) (fix 3.9))) (terpri)
 (princ "strings: ") (prin1 "say \"hi\" at C:\\pipes") (terpri)
 (princ "princ:   ") (princ "say \"hi\" at C:\\pipes") (terpri)
-; Output is UTF-8: U+07FF is the last character of two bytes, U+0800 the first of three.
-(princ "UTF-8: ") (princ (strcat (chr 2047) (chr 2048))) (terpri)
 (princ "pairs: ") (prin1 '((a . 1) (b 2 3) ("c" . 4.5) nil T)) (terpri)
 
 (princ "before errors") (terpri)
