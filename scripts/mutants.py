@@ -337,17 +337,17 @@ FAULTS = [
       "return std::floor(velocity * area * 448.83 * 10.0) / 10.0;",
       "a new project's flow table is cut down to a tenth instead of rounded"),
     # ---- dialogs ------------------------------------------------------------------------
-    F("options-grey-editable", "dialogs/COptions.cpp",
-      "if (notice.column != kColumnValue || !isSettingRow(notice.row) || grid_.isGrey(notice.row, kColumnValue))",
-      "if (notice.column != kColumnValue || !isSettingRow(notice.row))",
-      "a greyed-out option (not used by the vertical method) can still be edited"),
+    F("options-grey-minimum", "dialogs/COptions.cpp",
+      "const bool minimumGrey = method == kNotToScale || method == kToScale;",
+      "const bool minimumGrey = method == kNotToScale;",
+      "\"To scale\" leaves the minimum vertical diameter editable"),
 ]
 
 
 # ---- the scratch copy ------------------------------------------------------------------
 
 def run(cmd, **kw):
-    return subprocess.run(cmd, text=True, capture_output=True, **kw)
+    return subprocess.run(cmd, text=True, errors="replace", capture_output=True, **kw)
 
 
 def git(*args):

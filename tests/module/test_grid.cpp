@@ -112,6 +112,9 @@ TEST(Grid, RowMovesKeepStatesMergesAndSelection) {
   grid.setText(3, 1, L"merged");
   grid.setSelectedCell(2, 0);
   ASSERT_TRUE(grid.swapRows(2, 3));
+  grid.insertRow(3);
+  EXPECT_EQ(grid.selectedRow(), 4) << "a row inserted at the selection goes above it";
+  grid.deleteRow(3);
   grid.insertRow(1);
   EXPECT_EQ(gridTable(grid),
             L"    | 0    | 1      | 2\n"

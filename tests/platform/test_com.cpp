@@ -176,6 +176,8 @@ TEST(ComVariant, ChangeTypeRefusesWhatDoesNotConvert) {
   EXPECT_EQ(VariantChangeType(&out, &empty, 0, VT_R8), DISP_E_TYPEMISMATCH);
   _variant_t big(40000);
   EXPECT_EQ(VariantChangeType(&out, &big, 0, VT_I2), DISP_E_OVERFLOW);
+  _variant_t pastAByte(256);
+  EXPECT_EQ(VariantChangeType(&out, &pastAByte, 0, VT_UI1), DISP_E_OVERFLOW);
   _variant_t null = _variant_t::makeNull();
   EXPECT_EQ(VariantChangeType(&out, &null, 0, VT_I4), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(out.vt, VT_EMPTY);

@@ -130,6 +130,8 @@ TEST(SymbolTables, StandardRecordsAddLookUpRefuseAndLoad) {
   EXPECT_EQ(layers->add(dup.get()), Acad::eDuplicateKey);
   EXPECT_EQ(dup->setName(L"a<b"), Acad::eInvalidSymbolTableName);
   EXPECT_EQ(dup->setName(L""), Acad::eInvalidSymbolTableName);
+  EXPECT_EQ(dup->setName(std::wstring(256, L'x').c_str()), Acad::eInvalidSymbolTableName);
+  EXPECT_EQ(dup->setName(std::wstring(255, L'x').c_str()), Acad::eOk);  // the longest name there is
   auto wrongKind = std::make_unique<AcDbTextStyleTableRecord>();
   wrongKind->setName(L"Style");
   EXPECT_EQ(layers->add(wrongKind.get()), Acad::eWrongObjectType);
@@ -150,6 +152,14 @@ TEST(SymbolTables, StandardRecordsAddLookUpRefuseAndLoad) {
   }
   delete it;
   EXPECT_EQ(names, (std::vector<std::wstring>{L"0", L"P-COLD"}));
+  // Erased, a record is found by its name only when erased ones are asked for.
+  ASSERT_EQ(acdbOpenObject(found, id, AcDb::kForWrite), Acad::eOk);
+  ASSERT_EQ(found->erase(), Acad::eOk);
+  found->close();
+  ASSERT_EQ(db.getLayerTable(layers, AcDb::kForRead), Acad::eOk);
+  EXPECT_EQ(layers->getAt(L"P-COLD", id), Acad::eKeyNotFound);
+  EXPECT_EQ(layers->getAt(L"P-COLD", id, true), Acad::eOk);
+  layers->close();
 
   EXPECT_EQ(db.loadLineTypeFile(L"hidden", L"acad.lin"), Acad::eOk);
   EXPECT_EQ(db.loadLineTypeFile(L"HIDDEN", L"acad.lin"), Acad::eDuplicateKey);
@@ -222,15 +232,20 @@ TEST(ExtendedData, SectionsAreSetReadRemovedAndFiled) {
 }
 
 // Undo puts changed, created and erased objects back and redo repeats; two changes in
-// one group undo to the state before the group; a new change drops what could have
-// been redone; an open object stops an undo.
+// one group (the first through an open upgraded to write) undo to the state before
+// the group; a new change drops what could have been redone; an open object stops an
+// undo.
 TEST(Undo, PutsObjectsBackAndRedoes) {
   AcDbDatabase db;
   db.beginUndoGroup();
   AcDbObjectId id = appendToModelSpace(db, new AcDbLine(AcGePoint3d(1, 1, 0), AcGePoint3d(2, 2, 0)));
   db.endUndoGroup();
   db.beginUndoGroup();
-  setLineStart(id, AcGePoint3d(9, 9, 9));
+  AcDbLine* upgraded = nullptr;
+  ASSERT_EQ(acdbOpenObject(upgraded, id, AcDb::kForRead), Acad::eOk);
+  ASSERT_EQ(upgraded->upgradeOpen(), Acad::eOk);
+  upgraded->setStartPoint(AcGePoint3d(9, 9, 9));
+  upgraded->close();
   setLineStart(id, AcGePoint3d(7, 7, 7));
   db.endUndoGroup();
   EXPECT_EQ(db.undoGroupCount(), 2);

@@ -196,7 +196,8 @@ class DrawingFileTest : public ::testing::Test {
   std::wstring path(const char* name) const { return acutUtf8ToWide((dir_ / name).string()); }
 
   // The sample drawing with a closed simple polyline, extended data on the line, the
-  // locked layer's plot settings, and a widget on layer "Pipes" referring to "Locked".
+  // locked layer's plot settings (and the layer off: files keep that flag apart from
+  // frozen), and a widget on layer "Pipes" referring to "Locked".
   void buildDrawing() {
     source_ = std::make_unique<AcDbDatabase>(true);
     sample_ = buildSampleDrawing(*source_);
@@ -224,6 +225,7 @@ class DrawingFileTest : public ::testing::Test {
     locked->setIsPlottable(false);
     locked->setLineWeight(AcDb::kLnWt035);
     locked->setPlotStyleName(L"Thin");
+    locked->setIsOff(true);
     locked->close();
 
     auto* widget = new TestWidget();

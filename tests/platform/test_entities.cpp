@@ -276,6 +276,7 @@ TEST(MText, LinesAndSizeFromTheFixedMetric) {
       {L"AB\\PCDEF\\PG", 0, {L"AB", L"CDEF", L"G"}, 2.4, 1 + 2 * 1.666},
       {L"A\\\\PB", 0, {L"A\\PB"}, 2.4, 1.0},
       {L"one two three four", 6.3, {L"one two", L"three four"}, 6.0, 2.666},
+      {L"one two three", 7 * 0.6, {L"one two", L"three"}, 4.2, 2.666},  // exactly as wide as the box: fits
       {L"supercalifragilistic is long", 3, {L"supercalifragilistic", L"is", L"long"}, 12.0, 1 + 2 * 1.666},
       {L"", 0, {}, 0.0, 0.0},
   };

@@ -156,6 +156,7 @@ TEST(GeCircArc3d, LinesAndCirclesCrossTouchAndMiss) {
   const SegRow segs[] = {
       {circle, {{-10, 3, 0}, {10, 3, 0}}, 2, {4, 3, 0}},  // 3-4-5
       {circle, {{-10, 5, 0}, {10, 5, 0}}, 1, {0, 5, 0}},
+      {circle, {{-10, 5 + 5e-11, 0}, {10, 5 + 5e-11, 0}}, 1, {0, 5, 0}},  // touching within the tolerance
       {circle, {{-1, 0, 0}, {1, 0, 0}}, 0, {}},
       {quarter, {{-10, 3, 0}, {10, 3, 0}}, 1, {4, 3, 0}},  // only the crossing within the sweep
       {quarter, {{3, 4, -1}, {3, 4, 1}}, 1, {3, 4, 0}},    // piercing the arc's plane on it

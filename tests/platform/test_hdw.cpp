@@ -115,7 +115,7 @@ TEST_P(DrawingFormatTest, ASaveKeepsEveryObject) {
   EXPECT_EQ(db.celtype(), db.byLayerLinetype());
   EXPECT_EQ(recordFields(sample_.polyline), L"0 0 1.5, 5 3 1.5, 9 -1 1.5, 14 2 1.5, ");
   EXPECT_EQ(recordFields(sample_.lockedLayer),
-            L"Locked rgb 40 60 90 linetype Continuous locked 1 off 0 frozen 0 plots 0 weight 35 style Thin");
+            L"Locked rgb 40 60 90 linetype Continuous locked 1 off 1 frozen 0 plots 0 weight 35 style Thin");
 }
 
 // An erased object is left out; loading is no change to undo and leaves undo
@@ -328,9 +328,13 @@ TEST_F(HdwFileTest, RefusesDamagedFiles) {
         if (o.handle == line) damage(o);
     };
   };
+  const std::string classCount = std::to_string(parsed(path("sample.hdw")).classes.size());
   const std::pair<std::function<void(HdwContainer&)>, std::string> damages[] = {
       {[](HdwContainer& c) { c.objects[3].classIndex = 77; }, "names class 77"},
+      {[](HdwContainer& c) { c.objects[3].classIndex = static_cast<std::uint32_t>(c.classes.size()); },
+       "names class " + classCount + ", but the file has only " + classCount},
       {[](HdwContainer& c) { c.objects[4].handle = c.objects[2].handle; }, "used twice"},
+      {[](HdwContainer& c) { c.objects[4].handle = c.objects[3].handle; }, "used twice"},  // right after itself
       {[](HdwContainer& c) { c.objects[0].handle = AcDbHandle(); }, "null handle"},
       // A handle or seed so high that new handles would wrap round to null.
       {[](HdwContainer& c) { c.objects[5].handle = AcDbHandle(~std::uint64_t(0)); }, "FFFFFFFFFFFFFFFF is out of range"},

@@ -31,12 +31,15 @@ class LispEntity : public LispEntityFixture {
     return id;
   }
 
-  // A line on layer "Pipes", red and dashed: every common group the host writes.
+  // A line on layer "Pipes", red and dashed at twice the linetype scale (a scale of 0
+  // is refused): every common group the host writes.
   AcDbObjectId addStyledLine(const wchar_t* symbol) {
     auto* line = new AcDbLine(AcGePoint3d(1, 2, 0), AcGePoint3d(4, 6, 0));
     EXPECT_EQ(line->setLayer(L"Pipes"), Acad::eOk);
     EXPECT_EQ(line->setLinetype(L"DASHED"), Acad::eOk);
     EXPECT_EQ(line->setColorIndex(1), Acad::eOk);
+    EXPECT_EQ(line->setLinetypeScale(0.0), Acad::eInvalidInput);
+    EXPECT_EQ(line->setLinetypeScale(2.0), Acad::eOk);
     return add(symbol, line);
   }
 
@@ -56,7 +59,7 @@ TEST_F(LispEntity, EntgetOfALineNamesItsTypeOwnerHandleAndEveryCommonGroup) {
   EXPECT_EQ(eval("(cdr (assoc 0 (entget ln)))"), L"\"LINE\"");
   EXPECT_EQ(idOf("(cdr (assoc 330 (entget ln)))"), db_.modelSpaceId());
   EXPECT_EQ(groupsFromHandle("ln"), L"(" + handleGroup(id) +
-                                        L" (100 . \"AcDbEntity\") (8 . \"Pipes\") (6 . \"DASHED\") (62 . 1)"
+                                        L" (100 . \"AcDbEntity\") (8 . \"Pipes\") (6 . \"DASHED\") (62 . 1) (48 . 2.0)"
                                         L" (100 . \"AcDbLine\") (10 1.0 2.0 0.0) (11 4.0 6.0 0.0))");
 }
 

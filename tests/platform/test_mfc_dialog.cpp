@@ -247,7 +247,7 @@ TEST(DialogItem, DropDownLists) {
   EXPECT_EQ(list.windowText(), L"");
   EXPECT_EQ(list.FindStringExact(-1, L"by DRAWING"), 1);
   EXPECT_EQ(list.FindStringExact(1, L"By drawing"), CB_ERR);  // searches after start
-  EXPECT_EQ(list.SetCurSel(7), CB_ERR);
+  EXPECT_EQ(list.SetCurSel(2), CB_ERR);  // one past the last entry
   list.SetWindowText(L"By drawing");
   EXPECT_EQ(list.GetCurSel(), 1);
   list.SetWindowText(L"Other");  // not an entry of a fixed list

@@ -36,18 +36,20 @@ class PluginLoaderTest : public DocumentsTest {
 };
 
 // Attached, initialised once, told about each open document in the order they were
-// opened; its functions work while it is loaded and leave with it, its reactors too,
-// and it can be loaded again afresh. The drawing keeps what it added.
+// opened, the active one (here not the last) current again afterwards; its functions
+// work while it is loaded and leave with it, its reactors too, and it can be loaded
+// again afresh. The drawing keeps what it added.
 TEST_F(PluginLoaderTest, LoadUnloadAndLoadAgain) {
   AcApDocument* a = open("a.hdw");
   open("b.hdw");
+  manager()->activateDocument(a);
   output_.clear();
   std::wstring error;
   ASSERT_TRUE(loader_.load(kTestPlugin, error)) << error;
   EXPECT_EQ(pluginLines(output_), (std::vector<std::wstring>{L"library attach", L"kInitAppMsg",
                                                               L"kLoadDwgMsg " + path("a.hdw"),
                                                               L"kLoadDwgMsg " + path("b.hdw")}));
-  EXPECT_EQ(manager()->curDocument(), manager()->mdiActiveDocument());
+  EXPECT_EQ(manager()->curDocument(), a);
   const AcRxAppRecord* record = loader_.record(kTestPlugin);
   ASSERT_NE(record, nullptr);
   EXPECT_TRUE(record->unlocked);
@@ -56,7 +58,6 @@ TEST_F(PluginLoaderTest, LoadUnloadAndLoadAgain) {
   EXPECT_FALSE(loader_.load(kTestPlugin, error));
   EXPECT_NE(error.find(L"already loaded"), std::wstring::npos);
 
-  manager()->activateDocument(a);
   EXPECT_EQ(eval("(ovtest-add-line '(0 0) '(1 1))").substr(0, 7), L"<Entity");
   EXPECT_EQ(manager()->hostReactorCount(), baseDocReactors_ + 1);
   output_.clear();

@@ -1,5 +1,6 @@
 // The host's command-line printing: plug-in formats are the host's, where %s is a wide
-// text and %hs a narrow one, whatever the C library's wide printf thinks.
+// text and %hs a narrow one, whatever the C library's wide printf thinks; the text goes
+// out as UTF-8.
 #include <gtest/gtest.h>
 
 #include "arx/aced_print.h"
@@ -31,6 +32,11 @@ TEST_F(HostPrintf, NumbersWidthsAndPercentSignsAreUntouched) {
   // A format cut short after its percent sign stays as it was.
   EXPECT_EQ(acutHostFormat(L"100%"), L"100%");
   EXPECT_EQ(acutHostFormat(L"%-"), L"%-");
+}
+
+// U+07FF is the last character of two bytes in UTF-8, U+0800 the first of three.
+TEST(HostText, WideTextGoesOutAsUtf8) {
+  EXPECT_EQ(acutWideToUtf8(L"\u07FF\u0800"), "\xDF\xBF\xE0\xA0\x80");
 }
 
 }  // namespace

@@ -19,6 +19,8 @@
 (entmake (list '(0 . "ARC") '(10 0 0 0) '(40 . 2.0) '(50 . 0.0) (cons 51 (/ pi 2))))
 (setq arc (entlast))
 (show "arc: " (host-draw arc))
+(entmake '((0 . "ARC") (10 0 0 0) (40 . 2.0) (50 . 1.0) (51 . 1.0)))
+(show "equal angles, a full turn: " (host-draw (entlast)))
 
 (entmake '((0 . "MTEXT") (10 1 1 0) (40 . 2.5) (1 . "Hi")))
 (setq txt (entlast))
@@ -27,6 +29,8 @@
 (entmake '((0 . "POLYLINE") (10 0 0 0) (70 . 2) (10 0 0) (10 10 0) (10 10 5)))
 (setq fit (entlast))
 (show "fit curve: " (host-draw fit))
+(entmake '((0 . "POLYLINE") (10 0 0 0) (70 . 1) (10 0 0) (10 10 0) (10 10 5)))
+(show "closed polyline: " (host-draw (entlast)))
 
 (host-move ln 1 1 0)
 (show "moved: " (list (cdr (assoc 10 (entget ln))) (cdr (assoc 11 (entget ln)))))

@@ -30,7 +30,7 @@
         (T "large")))
 (princ "cond: ") (prin1 (mapcar 'size-class '(32 75 150))) (terpri)
 
-(princ "reals: ") (prin1 (list 4.0 12.5 (/ 1.0 3) -2.0 1e8 (sqrt 2))) (terpri)
+(princ "reals: ") (prin1 (list 4.0 12.5 (/ 1.0 3) -2.0 1e8 (sqrt 2) (sqrt 0))) (terpri)
 (princ "integers: ") (prin1 (list (/ 7 2) (rem 7 2) (+ 1 2.0) (fix 3.9))) (terpri)
 (princ "strings: ") (prin1 "say \"hi\" at C:\\pipes") (terpri)
 (princ "princ:   ") (princ "say \"hi\" at C:\\pipes") (terpri)

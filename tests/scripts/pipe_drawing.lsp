@@ -99,6 +99,9 @@
 (ov_plumb-setPipeInfo a (list "ARCLIST" (/ pi 2) 20.0 1))
 (ov_plumb-pipe-setArcBreaks a '(("a" 0 2.0)))
 (show "turning left, broken 2 from its start: " (drawn a))
+; The oldest drawings kept no side (0); their arcs turn left.
+(ov_plumb-setPipeInfo a (list "ARCLIST" (/ pi 2) 20.0 0))
+(show "no side, turning left: " (drawn a))
 
 (princ "---- the P-trap") (terpri)
 (setq pt (pipe '(0 0 3) '(100 0 3)))
