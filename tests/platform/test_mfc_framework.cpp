@@ -45,45 +45,43 @@ TEST(MfcExceptions, ThrownAsPointersAndDeletedByTheCatcher) {
     EXPECT_EQ(e->m_strFileName, L"out.hdw");
     e->Delete();
   }
-}
-
-// A message longer than the buffer is cut to fit with its terminating null, and not a
-// character is written past the given size; unusable buffers are refused.
-TEST(MfcExceptions, MessageIntoSmallBufferIsCutSafely) {
-  CMemoryException* e = new CMemoryException;
-  wchar_t buffer[12];
-  std::wmemset(buffer, L'Z', 12);
-  UINT help = 77;
-  EXPECT_TRUE(e->GetErrorMessage(buffer, 6, &help));
-  EXPECT_EQ(std::wstring(buffer), L"Out o");
-  EXPECT_EQ(help, 0u);
-  EXPECT_TRUE(std::all_of(buffer + 6, buffer + 12, [](wchar_t c) { return c == L'Z'; }));
-
-  std::wmemset(buffer, L'Z', 12);
-  EXPECT_TRUE(e->GetErrorMessage(buffer, 1));
-  EXPECT_EQ(buffer[0], L'\0');
-  EXPECT_EQ(buffer[1], L'Z');
-  std::wmemset(buffer, L'Z', 12);
-  EXPECT_FALSE(e->GetErrorMessage(buffer, 0));
-  EXPECT_EQ(buffer[0], L'Z');
-  EXPECT_FALSE(e->GetErrorMessage(nullptr, 100));
-  e->Delete();
-
-  // The base class has no message and says so.
-  CException plain(FALSE);
-  std::wmemset(buffer, L'Z', 12);
-  EXPECT_FALSE(plain.GetErrorMessage(buffer, 12));
-  EXPECT_EQ(buffer[0], L'\0');
-}
-
-// An exception made on the stack is not freed by Delete(); AddressSanitizer would
-// report the bad free.
-TEST(MfcExceptions, StackExceptionSurvivesDelete) {
+  // One made on the stack is not freed by Delete() (AddressSanitizer would report it).
   CSimpleException onStack(L"kept", FALSE);
   onStack.Delete();
   wchar_t buffer[8];
   EXPECT_TRUE(onStack.GetErrorMessage(buffer, 8));
   EXPECT_EQ(std::wstring(buffer), L"kept");
+}
+
+// A message longer than the buffer is cut to fit with its terminating null (shown as
+// "|"), and not a character is written past the given size; unusable buffers are
+// refused, and the base class has no message.
+TEST(MfcExceptions, MessageIntoSmallBufferIsCutSafely) {
+  CMemoryException* e = new CMemoryException;
+  CException plain(FALSE);
+  const struct {
+    CException* exception;
+    UINT size;
+    BOOL answer;
+    const wchar_t* buffer;
+  } cases[] = {
+      {e, 6, TRUE, L"Out o|ZZZZZZ"},
+      {e, 1, TRUE, L"|ZZZZZZZZZZZ"},
+      {e, 0, FALSE, L"ZZZZZZZZZZZZ"},
+      {&plain, 12, FALSE, L"|ZZZZZZZZZZZ"},
+  };
+  for (const auto& c : cases) {
+    wchar_t buffer[12];
+    std::wmemset(buffer, L'Z', 12);
+    UINT help = 77;
+    EXPECT_EQ(c.exception->GetErrorMessage(buffer, c.size, &help), c.answer) << c.size;
+    std::wstring seen(buffer, 12);
+    std::replace(seen.begin(), seen.end(), L'\0', L'|');
+    EXPECT_EQ(seen, c.buffer);
+    if (c.answer) EXPECT_EQ(help, 0u);
+  }
+  EXPECT_FALSE(e->GetErrorMessage(nullptr, 100));
+  e->Delete();
 }
 
 // ---- extension modules and resources ------------------------------------------------
