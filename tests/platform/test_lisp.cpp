@@ -1,13 +1,12 @@
 // The host's LISP evaluator and reader through their C++ interface: what the scripts
-// lisp_builtins.lsp and lisp_reader.lsp cannot reach from LISP. Script runs that go
+// lisp_builtins.lsp and lisp_reader.lsp cannot reach from LISP: script runs that go
 // on after errors and end at a fault in their text, texts evaluated up to their first
-// error, built-ins defined from C++, the recursion guards, and the reader's round trip.
+// error, the recursion guards, and the reader's round trip.
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <random>
 
-#include "lisp/lisp_args.h"
 #include "lisp/lisp_reader.h"
 #include "test_lisp_fixture.h"
 
@@ -28,15 +27,6 @@ TEST_F(LispEval, ScriptsGoOnAfterErrorsAndTextsStopAtTheFirst) {
   EXPECT_EQ(eval("(setq s 3) (car"), L"; error: malformed list on input");
   EXPECT_EQ(eval("s"), L"3");
   EXPECT_EQ(output_, L"");
-}
-
-TEST_F(LispEval, ABuiltinDefinedFromCpp) {
-  lisp_.defineBuiltin(L"twice", 1, 1, [](LispInterpreter&, const LispArgs& a) {
-    return LispValue::integer(2 * lispIntArg(a[0]));
-  });
-  EXPECT_EQ(eval("(mapcar 'twice '(1 21))"), L"(2 42)");
-  EXPECT_EQ(eval("(twice)"), L"; error: too few arguments");
-  EXPECT_EQ(eval("(twice 1.5)"), L"; error: bad argument type: fixnump: 1.5");
 }
 
 // Without a count limit the watch on the machine stack still stops runaway recursion;

@@ -250,8 +250,8 @@ class FileDialogTest : public DialogTest {
 // Cancelling, and a file that must exist but does not, both answer IDCANCEL.
 TEST_F(FileDialogTest, ProposedFileChosenPathAndRefusals) {
   const std::wstring proposed = in("VALVE 1");
-  CFileDialog dialog(TRUE, L"dwg", proposed.c_str(), OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
-                     L"Drawing (*.dwg)|*.dwg||", AfxGetMainWnd());
+  CFileDialog dialog(TRUE, L"dwg", proposed.c_str(), OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, L"Drawing (*.dwg)|*.dwg||",
+                     AfxGetMainWnd());
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
   EXPECT_EQ(dialog.GetPathName(), L"");
   driver_.file = in("GATE");

@@ -49,9 +49,8 @@ class ScopedEnv {
 class WinTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("ov_win_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() / ("ov_win_" + std::to_string(::getpid()) + "_" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     file_ = (dir_ / "registry.txt").string();
@@ -81,9 +80,9 @@ class WinTest : public ::testing::Test {
   }
   static void createKey(const wchar_t* path) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
-                             nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyEx(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     RegCloseKey(key);
   }
   static LONG setText(HKEY key, const wchar_t* name, const std::wstring& text) {
@@ -160,7 +159,8 @@ TEST_F(WinTest, ValuesRoundTripThroughTheFileWhateverTheirCase) {
   EXPECT_EQ(RegistryStore::load(file_).findValue(kPlumbingPath, L"SFOLDER")->text, awkward);
   EXPECT_EQ(keys(),
             "[HKEY_CURRENT_USER\\Software\\Orvane Software\\Plumbing]\n\"bCalloutFirst\"=\"1\"\n"
-            "\"sFolder\"=\"C:\\\\Blocks\\\\ \\\"quoted\\\"\\nline two\\tGr\xC3\xB6\xC3\x9F" "e \xD0\x96\"\n");
+            "\"sFolder\"=\"C:\\\\Blocks\\\\ \\\"quoted\\\"\\nline two\\tGr\xC3\xB6\xC3\x9F"
+            "e \xD0\x96\"\n");
   // Creating the key again in other letters opens the existing one.
   HKEY key = nullptr;
   DWORD disposition = 0;
@@ -198,8 +198,7 @@ TEST_F(WinTest, SizeThenReadProtocol) {
   EXPECT_EQ(size, 5 * sizeof(wchar_t));
   wchar_t buffer[5] = {L'x', L'x', L'x', L'x', L'x'};
   size = 4 * sizeof(wchar_t);
-  EXPECT_EQ(RegQueryValueEx(key, L"sName", nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer), &size),
-            ERROR_MORE_DATA);
+  EXPECT_EQ(RegQueryValueEx(key, L"sName", nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer), &size), ERROR_MORE_DATA);
   EXPECT_EQ(size, 5 * sizeof(wchar_t));
   ASSERT_EQ(RegQueryValueEx(key, L"sName", nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer), &size), ERROR_SUCCESS);
   EXPECT_EQ(std::wstring(buffer), L"abcd");
@@ -350,8 +349,8 @@ TEST(RegistryFilePath, FollowsTheEnvironment) {
 // Telling a project database's candidates apart is the caller's work.
 TEST_F(WinTest, WildcardsListMatchingNamesInOrder) {
   for (const char* name : {"Project ov_plumb.ov", "52-OV Project ov_plumb.ov", "Project ov_plumb_MASTER.ov",
-                           "x_standards OV_PLUMB.OV", "Project ov_plumb.mdb", "Project ov_plumb.ov.bak",
-                           "ov_plumb.ovx", "VALVE1.dwg", "valve22.DWG", "gate.dwg", "noext", ".hidden"})
+                           "x_standards OV_PLUMB.OV", "Project ov_plumb.mdb", "Project ov_plumb.ov.bak", "ov_plumb.ovx",
+                           "VALVE1.dwg", "valve22.DWG", "gate.dwg", "noext", ".hidden"})
     writeFile("", name);
   writeFile("0123456789", "VALVE1.dwg");
   fs::create_directory(dir_ / "Valves.dwg");
@@ -426,8 +425,8 @@ TEST_F(WinTest, FailuresAnswerCodes) {
 TEST(WinText, CaseFoldingBeyondAsciiAndWildcards) {
   EXPECT_TRUE(winEqualNoCase(L"Gr\u00f6\u00dfe", L"GR\u00d6\u00dfE"));
   EXPECT_TRUE(winEqualNoCase(L"\u0142\u00f3d\u017a", L"\u0141\u00d3D\u0179"));  // Polish, odd-start pairs
-  EXPECT_TRUE(winEqualNoCase(L"\u0436\u0451", L"\u0416\u0401"));                 // Cyrillic
-  EXPECT_TRUE(winEqualNoCase(L"\u03c3\u03c2", L"\u03a3\u03a3"));                 // both sigmas
+  EXPECT_TRUE(winEqualNoCase(L"\u0436\u0451", L"\u0416\u0401"));                // Cyrillic
+  EXPECT_TRUE(winEqualNoCase(L"\u03c3\u03c2", L"\u03a3\u03a3"));                // both sigmas
   EXPECT_EQ(winUpperChar(L'\u00ff'), L'\u0178');
   EXPECT_EQ(winUpperChar(L'\u00f7'), L'\u00f7');
   EXPECT_FALSE(winEqualNoCase(L"abc", L"abd"));
@@ -440,10 +439,10 @@ TEST(WinText, CaseFoldingBeyondAsciiAndWildcards) {
     const wchar_t* name;
     bool matches;
   } cases[] = {
-      {L"*", L"", true},           {L"*ov_plumb*.ov", L"Project OV_PLUMB.ov", true},
-      {L"?", L"", false},          {L"*ov_plumb*.ov", L"Project ov_plumb.ovx", false},
-      {L"a?c", L"ABC", true},      {L"a?c", L"ac", false},
-      {L"*.*", L"noext", true},    {L"*.", L"a.dwg", false},
+      {L"*", L"", true},        {L"*ov_plumb*.ov", L"Project OV_PLUMB.ov", true},
+      {L"?", L"", false},       {L"*ov_plumb*.ov", L"Project ov_plumb.ovx", false},
+      {L"a?c", L"ABC", true},   {L"a?c", L"ac", false},
+      {L"*.*", L"noext", true}, {L"*.", L"a.dwg", false},
   };
   for (const auto& c : cases) EXPECT_EQ(winMatchWildcard(c.pattern, c.name), c.matches) << "case " << (&c - cases);
   // Many stars over a long name that does not match must stay quick.
