@@ -300,8 +300,13 @@ TEST(ComSafeArray, RedimKeepsValuesAcrossTheMappedBoundaryBothWays) {
 
 TEST(ComBstrBatch, TextsAreOrdinaryBstrsThatOutliveTheirBatchAndAreFreedInAnyOrder) {
   std::vector<BSTR> texts;
+  std::vector<BSTR> mixed;
   {
     BstrBatch batch;
+    BstrBatch other;
+    for (int i = 0; i < 3000; ++i)
+      mixed.insert(mixed.end(),
+                   {other.allocate(L"other", 5), SysAllocString(L"alone"), batch.allocate(L"a", 1), nullptr});
     // Enough to fill several blocks, the largest ones included.
     for (int i = 0; i < 60000; ++i) {
       std::wstring text = L"text number " + std::to_wstring(i);
@@ -323,6 +328,10 @@ TEST(ComBstrBatch, TextsAreOrdinaryBstrsThatOutliveTheirBatchAndAreFreedInAnyOrd
   texts[1][0] = L'T';
   SysFreeString(std::exchange(texts[0], nullptr));
   SysFreeString(std::exchange(texts[2], nullptr));
+  {
+    BstrReleaser releaser;  // texts of several batches and single ones, as SysFreeString frees them
+    for (BSTR text : mixed) releaser.release(text);
+  }
   EXPECT_EQ(std::wstring(texts[1]) + L"/" + texts[3], L"Text number 1/text number 3");
   _bstr_t owner(std::exchange(texts[60000], nullptr), false);
   _bstr_t copy = owner;
@@ -333,25 +342,6 @@ TEST(ComBstrBatch, TextsAreOrdinaryBstrsThatOutliveTheirBatchAndAreFreedInAnyOrd
   std::shuffle(texts.begin(), texts.end(), shuffle);
   // The last text of every block frees it; AddressSanitizer and LeakSanitizer check.
   for (BSTR text : texts) SysFreeString(text);
-}
-
-TEST(ComBstrBatch, AReleaserFreesMixedTextsAsSysFreeStringWould) {
-  std::vector<BSTR> texts;
-  BstrBatch first;
-  BstrBatch second;
-  for (int i = 0; i < 3000; ++i) {
-    texts.push_back(first.allocate(L"first", 5));
-    texts.push_back(SysAllocString(L"alone"));
-    texts.push_back(second.allocate(L"second", 6));
-    texts.push_back(nullptr);
-  }
-  BSTR survivor = first.allocate(L"survivor", 8);
-  {
-    BstrReleaser releaser;
-    for (BSTR text : texts) releaser.release(text);
-  }
-  EXPECT_EQ(std::wstring(survivor), L"survivor");
-  SysFreeString(survivor);
 }
 
 // ---- objects ------------------------------------------------------------------------

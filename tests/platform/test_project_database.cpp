@@ -336,66 +336,43 @@ TEST_F(ProjectDatabaseTest, EachIndexOrdersTheWalkWithNullsAndTiesInItsOwnWay) {
   EXPECT_EQ(seek({L"c"}), L"C");
 }
 
-TEST_F(ProjectDatabaseTest, FreshSelectionStandsBeforeTheFirstRow) {
+// A fresh selection stands before the first row; the cursor is kept per table and
+// follows the selected index from its current row; Seek leaves it on the row found, or
+// after the last; MoveNext skips by its count and meets rows added through SQL.
+TEST_F(ProjectDatabaseTest, TheCursorIsKeptPerTableAndFollowsTheSelectedIndex) {
   createFloors();
   select(L"tblFloor");
   EXPECT_EQ(ends(), L"BOF EOF");  // no rows: both ends at once
-  addFloors({L"A", L"B"});
-  // Adding left the cursor on the last row added; releasing the table forgets it.
-  EXPECT_EQ(ends(), L"");
-  db_->CloseTable(_bstr_t(L"tblFloor"));
-  execute(L"CREATE TABLE tblOther (ixOther INTEGER PRIMARY KEY)");
-  select(L"tblOther");
-  select(L"tblFloor");
-  EXPECT_EQ(ends(), L"BOF");
-  // MoveNext from before the first row lands on the first.
-  EXPECT_EQ(next(), L"A");
-  EXPECT_EQ(ends(), L"");
-}
-
-TEST_F(ProjectDatabaseTest, TheCursorIsKeptPerTableAndFollowsTheSelectedIndex) {
-  createFloors();
   addFloors({L"D", L"B", L"C", L"A"});
+  EXPECT_EQ(ends(), L"");  // adding left the cursor on the last row added
   execute(L"CREATE TABLE tblOther (ixOther INTEGER PRIMARY KEY, sName TEXT)");
   select(L"tblOther");
   add({{L"sName", L"x"}});
   add({{L"sName", L"y"}});
+  // Releasing a table forgets its place; MoveNext from before the first row lands on it.
+  db_->CloseTable(_bstr_t(L"tblFloor"));
   select(L"tblFloor", L"sName");
-  EXPECT_EQ(first(), L"A");
+  EXPECT_EQ(ends(), L"BOF");
+  EXPECT_EQ(next(), L"A");
   EXPECT_EQ(next(), L"B");
   select(L"tblOther");
   EXPECT_EQ(first(), L"x");
   EXPECT_EQ(next(), L"y");
-  // Back without an index name: same index, same row.
-  select(L"tblFloor");
+  select(L"tblFloor");  // no index name: the same index, the same row
   EXPECT_EQ(next(), L"C");
-  // Changing the index keeps the current row.
   select(L"tblFloor", L"ixFloor");
-  EXPECT_EQ(first(), L"D");
-  EXPECT_EQ(next(), L"B");  // key 2
+  EXPECT_EQ(seek({2}), L"B");
   select(L"tblFloor", L"sName");
   EXPECT_EQ(next(), L"C");  // after B in name order
   select(L"tblFloor", L"ixFloor");
   EXPECT_EQ(next(), L"A");  // after C (key 3) in key order
-  // MoveNext skips by its count and meets rows added through SQL.
   select(L"tblFloor", L"sName");
-  EXPECT_EQ(first(), L"A");
+  EXPECT_EQ(seek({L"A"}, L"ixFloor"), L"4");
   execute(L"INSERT INTO tblFloor (sName) VALUES ('AB')");
   EXPECT_EQ(next(), L"AB");
   EXPECT_EQ(next(L"sName", 3), L"D");
   EXPECT_EQ(next(L"sName", 2), L"<end>");
   EXPECT_EQ(ends(), L"EOF");
-}
-
-TEST_F(ProjectDatabaseTest, SeekFindsByKeyOrNamedIndexAndLeavesTheCursorThere) {
-  createFloors();
-  addFloors({L"Ground", L"First", L"Roof"});
-  select(L"tblFloor", L"ixFloor");
-  EXPECT_EQ(seek({2}), L"First");
-  select(L"tblFloor", L"sName");
-  EXPECT_EQ(seek({L"Roof"}, L"ixFloor"), L"3");
-  EXPECT_EQ(seek({L"First"}), L"First");
-  EXPECT_EQ(next(), L"Ground");
   EXPECT_EQ(seek({L"Cellar"}), L"<end>");
   EXPECT_EQ(ends(), L"EOF");
 }
