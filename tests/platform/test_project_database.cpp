@@ -435,70 +435,52 @@ TEST_F(ProjectDatabaseTest, SeeksOnMultiColumnIndexesMatchTheLeadingColumnsWithB
 
 // ---- changing and deleting the current row ----------------------------------------
 
-TEST_F(ProjectDatabaseTest, UpdateRecordChangesTheCurrentRowAndAnswersIt) {
-  createFloors();
-  addFloors({L"A", L"B", L"C"});
-  select(L"tblFloor", L"ixFloor");
-  seek({2});
-  EXPECT_EQ(rowText(update({{L"sName", L"Z"}, {L"dElevation", 12.5}})),
-            L"ixFloor=I4:2 sName='Z' iLevel=I4:2 dElevation=R8:12.5 bActive=<null>");
-  EXPECT_EQ(query(L"SELECT sName, dElevation FROM tblFloor ORDER BY ixFloor"),
-            L"sName='A' dElevation=<null> | sName='Z' dElevation=R8:12.5 | sName='C' dElevation=<null>");
-  // The changed row keeps its place: in name order it is now last.
-  select(L"tblFloor", L"sName");
-  EXPECT_EQ(next(), L"<end>");
-  // NULL can be written, the key cannot.
-  select(L"tblFloor", L"ixFloor");
-  moveFirst();
-  EXPECT_EQ(cell(update({{L"sName", _variant_t::makeNull()}}), L"sName"), L"<null>");
-  EXPECT_EQ(raised([&] { update({{L"ixFloor", 9}}); }), 3001);
-  EXPECT_EQ(count(L"tblFloor WHERE ixFloor = 1"), 1);
-}
-
-TEST_F(ProjectDatabaseTest, DeleteRecordRemovesTheCurrentRowOnceAndWithoutOneBothReport3021) {
+// UpdateRecord changes the current row and answers it; the row keeps its place in
+// each index, NULL can be written, the key cannot. DeleteRecord removes the current row
+// once. Without a current row both report 3021; the error waits until it is read.
+TEST_F(ProjectDatabaseTest, UpdateAndDeleteActOnTheCurrentRowOnly) {
   createFloors();
   addFloors({L"A", L"B", L"C"});
   db_->CloseTable(_bstr_t(L"tblFloor"));
-  select(L"tblFloor", L"sName");
-  // Before the first row there is no current row; the error waits until it is read.
+  select(L"tblFloor", L"ixFloor");
   EXPECT_EQ(raised([&] { update({{L"sName", L"X"}}); }), 3021);
   EXPECT_FALSE(pending());
-  EXPECT_THROW(update({{L"sName", L"X"}}), _com_error);
+  EXPECT_THROW(deleteRecord(), _com_error);
   EXPECT_TRUE(pending());
   EXPECT_EQ(lastError(), "(3021) No current record.");
   EXPECT_FALSE(pending());
 
-  seek({L"B"});
+  seek({2});
+  EXPECT_EQ(rowText(update({{L"sName", L"Z"}, {L"dElevation", 12.5}})),
+            L"ixFloor=I4:2 sName='Z' iLevel=I4:2 dElevation=R8:12.5 bActive=<null>");
+  EXPECT_EQ(cell(update({{L"sName", _variant_t::makeNull()}}), L"sName"), L"<null>");
+  EXPECT_EQ(raised([&] { update({{L"ixFloor", 9}}); }), 3001);
+  update({{L"sName", L"Z"}});
+  EXPECT_EQ(query(L"SELECT sName, dElevation FROM tblFloor ORDER BY ixFloor"),
+            L"sName='A' dElevation=<null> | sName='Z' dElevation=R8:12.5 | sName='C' dElevation=<null>");
+  select(L"tblFloor", L"sName");
+  EXPECT_EQ(next(), L"<end>");  // in name order the changed row is now last
+  EXPECT_EQ(seek({L"A"}), L"A");
   deleteRecord();
-  EXPECT_EQ(query(L"SELECT sName FROM tblFloor"), L"sName='A' | sName='C'");
+  EXPECT_EQ(query(L"SELECT sName FROM tblFloor ORDER BY ixFloor"), L"sName='Z' | sName='C'");
   EXPECT_EQ(raised([&] { deleteRecord(); }), 3021);  // deleted once is gone
   EXPECT_EQ(next(), L"C");
-  seek({L"Z"});  // not found: after the last row
+  seek({L"Y"});  // not found: after the last row
   EXPECT_EQ(raised([&] { deleteRecord(); }), 3021);
   EXPECT_EQ(count(L"tblFloor"), 2);
 }
 
 // ---- SQL text ------------------------------------------------------------------------
 
-TEST_F(ProjectDatabaseTest, QueryAnswersTheFlatFormOfOneStatement) {
+// Query answers one statement's rows in the flat form, and no rows is not ok; Execute
+// runs every statement of its text, SQL as the module writes it included. Both leave an
+// error to read instead of raising, and statements before a failing one stay done.
+TEST_F(ProjectDatabaseTest, QueryAndExecuteTakeSqlAsTheModuleWritesIt) {
   createFloors();
   VARIANT_BOOL ok = VARIANT_TRUE;
   EXPECT_EQ(query(L"SELECT sName FROM tblFloor", &ok), L"");
-  EXPECT_EQ(ok, VARIANT_FALSE);  // no rows is not ok, and no error
-  EXPECT_FALSE(pending());
-  addFloors({L"A", L"B"});
-  EXPECT_EQ(query(L"SELECT sName, iLevel FROM tblFloor ORDER BY ixFloor"),
-            L"sName='A' iLevel=I4:1 | sName='B' iLevel=I4:2");
-  EXPECT_EQ(query(L"SELECT sName FROM tblFloor WHERE iLevel = 1; -- the floors\n", &ok), L"sName='A'");
-  EXPECT_EQ(ok, VARIANT_TRUE);
-  EXPECT_EQ(query(L"SELECT sName FROM tblFloor; DELETE FROM tblFloor", &ok), L"");
   EXPECT_EQ(ok, VARIANT_FALSE);
-  EXPECT_EQ(code(), 3000);
-  EXPECT_EQ(count(L"tblFloor"), 2);
-}
-
-TEST_F(ProjectDatabaseTest, ExecuteRunsEveryStatementAndSqlAsTheModuleWritesIt) {
-  createFloors();
+  EXPECT_FALSE(pending());
   execute(
       L"CREATE TABLE tblType (ixType INTEGER PRIMARY KEY, sName TEXT, bActive INTEGER);\n"
       L"INSERT INTO tblType (sName, bActive) VALUES (\"Cold Water\", -1);\n-- a comment\n"
@@ -507,26 +489,27 @@ TEST_F(ProjectDatabaseTest, ExecuteRunsEveryStatementAndSqlAsTheModuleWritesIt) 
       L"INSERT INTO tblFloor (sName, iLevel) VALUES ('Level ''1''', 1); "
       L"INSERT INTO tblFloor (sName, iLevel) VALUES ('Level 2', 1)");
   EXPECT_EQ(query(L"Select tblType.sName, tblFloor.sName from tblType, tblFloor "
-                  L"where tblType.bActive = -1 and tblFloor.sName = \"Level '1'\""),
+                  L"where tblType.bActive = -1 and tblFloor.sName = \"Level '1'\"",
+                  &ok),
             L"sName='Cold Water' sName='Level '1''");
+  EXPECT_EQ(ok, VARIANT_TRUE);
   EXPECT_EQ(query(L"Select distinct(iLevel) from tblFloor"), L"iLevel=I4:1");
   execute(L"UPDATE tblType SET sName = 'Hot Water' WHERE bActive = -1");
-  EXPECT_EQ(query(L"SELECT sName FROM tblType"), L"sName='Hot Water' | sName='Vent'");
-}
+  EXPECT_EQ(query(L"SELECT sName, ixType FROM tblType; -- the types\n"),
+            L"sName='Hot Water' ixType=I4:1 | sName='Vent' ixType=I4:2");
 
-// Query and Execute leave an error to read instead of raising.
-TEST_F(ProjectDatabaseTest, QueryAndExecuteFailuresLeaveAnError) {
-  createFloors();
-  VARIANT_BOOL ok = VARIANT_TRUE;
+  EXPECT_EQ(query(L"SELECT sName FROM tblFloor; DELETE FROM tblFloor", &ok), L"");
+  EXPECT_EQ(ok, VARIANT_FALSE);
+  EXPECT_EQ(code(), 3000);
   query(L"SELECT sName FROM tblMissing", &ok);
   EXPECT_EQ(ok, VARIANT_FALSE);
   EXPECT_EQ(lastError(), "(3000) no such table: tblMissing");
   EXPECT_EQ(
-      db_->Execute(_bstr_t(L"INSERT INTO tblFloor (ixFloor) VALUES (1); INSERT INTO tblFloor (ixFloor) VALUES (1)")),
+      db_->Execute(_bstr_t(L"INSERT INTO tblFloor (ixFloor) VALUES (7); INSERT INTO tblFloor (ixFloor) VALUES (7)")),
       VARIANT_FALSE);
   EXPECT_EQ(code(), 3022);
   EXPECT_EQ(code(), 0);              // read once, gone
-  EXPECT_EQ(count(L"tblFloor"), 1);  // statements before the failing one stay done
+  EXPECT_EQ(count(L"tblFloor"), 3);  // two floors, and the first statement's
 }
 
 // ---- failing calls -------------------------------------------------------------------
