@@ -121,7 +121,7 @@ TEST(ComVariant, CopiesOwnTheirTextsAndArraysDeeplyAndClearRefusesWhatItCannot) 
   EXPECT_EQ(VariantClear(&copy), DISP_E_BADVARTYPE);
 }
 
-TEST(ComVariant, ChangeTypeConvertsLikeThePlatform) {
+TEST(ComVariant, ConversionsAndTheOwnersKindsAndHandOver) {
   const struct {
     _variant_t from;
     VARTYPE to;
@@ -162,9 +162,7 @@ TEST(ComVariant, ChangeTypeConvertsLikeThePlatform) {
   EXPECT_EQ(describe(S_OK, v), L"I4 2");
   EXPECT_EQ(static_cast<long>(v), 2);
   EXPECT_THROW(static_cast<void>(static_cast<long>(_variant_t(L"abc"))), _com_error);
-}
 
-TEST(ComVariant, OwnerMakesBooleansAndHandsItsValueOver) {
   EXPECT_EQ(describe(S_OK, _variant_t(true)), L"BOOL -1");
   EXPECT_EQ(describe(S_OK, _variant_t(short{5}, VT_BOOL)), L"BOOL -1");
   EXPECT_EQ(describe(S_OK, _variant_t(short{5})), L"I2 5");
@@ -412,7 +410,7 @@ class ComCreation : public ::testing::Test {
 
 // Out of process the object is asked for IUnknown, run, then asked for the interface;
 // in process only for the interface; an object that cannot run is running already.
-TEST_F(ComCreation, CreateInstanceAsksInTheOrderOfTheContext) {
+TEST_F(ComCreation, CreateInstanceAsksInTheOrderOfTheContextAndFailuresLeakNothing) {
   using Calls = std::vector<std::string>;
   const struct {
     std::uint32_t context;
@@ -432,9 +430,7 @@ TEST_F(ComCreation, CreateInstanceAsksInTheOrderOfTheContext) {
     EXPECT_EQ(thing->value(), 42);
     EXPECT_EQ(static_cast<RecordingThing*>(thing.GetInterfacePtr())->references, 1u);
   }
-}
 
-TEST_F(ComCreation, FailuresAnswerTheirCodesAndLeakNothing) {
   constexpr CLSID unknownClass = guidOf("6E1F0A1F-5B7C-4C1D-9E2F-0123456789AB");
   void* object = reinterpret_cast<void*>(1);
   EXPECT_EQ(CoCreateInstance(unknownClass, nullptr, CLSCTX_ALL, IID_IUnknown, &object), REGDB_E_CLASSNOTREG);

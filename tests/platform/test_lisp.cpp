@@ -325,7 +325,7 @@ class LispBridge : public LispFixture {
 // A list comes as one chain, with or without its brackets; entity data as DXF groups
 // become (code . value) and points (code x y z); only the last value set counts, and
 // a malformed chain is refused, leaving the value set before it.
-TEST_F(LispBridge, ValuesAFunctionAnswers) {
+TEST_F(LispBridge, ValuesAFunctionAnswersAndMalformedChainsRefused) {
   registerFunction(L"ret", 1, returnChain);
   ads_point p = {1.0, 2.0, 0.0};
   ads_point q = {1.0, 2.0, 3.0};
@@ -355,15 +355,13 @@ TEST_F(LispBridge, ValuesAFunctionAnswers) {
   eval("(f (name) (list (name)))");
   EXPECT_EQ(gReceived, L"ename:4660/0 ( ename:4660/0 )");
   EXPECT_EQ(eval("(equal (name) (name))"), L"T");
-}
 
-// Malformed chains are refused with what is wrong with them.
-TEST_F(LispBridge, MalformedChainsAreRefused) {
+  // Malformed chains are refused with what is wrong with them.
   std::wstring error;
   const struct {
     resbuf* chain;
     const wchar_t* message;
-  } cases[] = {
+  } malformed[] = {
       {acutBuildList(RTLE, 0), L"RTLE without RTLB"},
       {acutBuildList(RTLB, RTSHORT, 1, 0), L"RTLB without RTLE"},
       {acutBuildList(RTLB, RTDOTE, RTSHORT, 1, RTLE, 0), L"misplaced RTDOTE"},
@@ -372,7 +370,7 @@ TEST_F(LispBridge, MalformedChainsAreRefused) {
       {acutBuildList(RTLB, RTSHORT, 1, RTDOTE, RTLE, 0), L"RTDOTE without a value after it"},
       {acutNewRb(4000), L"result buffer of unknown type 4000"},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : malformed) {
     LispArgs values;
     EXPECT_FALSE(lispValuesFromResbuf(c.chain, values, error));
     EXPECT_EQ(error, c.message);
@@ -572,7 +570,7 @@ int invokeItself() {
 
 // The check agrees with the round trip through LISP values, and the function sees what
 // that round trip would have given it.
-TEST_F(LispBridge, InvokeHandsOverOnlyChainsTheRoundTripKeeps) {
+TEST_F(LispBridge, InvokeHandsOverOnlyChainsTheRoundTripKeepsAndEndsRecursion) {
   registerFunction(L"test-keep", 1, keepArgs);
   for (const Case& one : kCases) {
     acutRelRb(std::exchange(gSeen, nullptr));
@@ -596,9 +594,7 @@ TEST_F(LispBridge, InvokeHandsOverOnlyChainsTheRoundTripKeeps) {
   }
   acutRelRb(gSeen);
   gSeen = nullptr;
-}
 
-TEST_F(LispBridge, RecursionThroughInvokeEndsInAnErrorNotACrash) {
   registerFunction(L"test-again", 2, invokeItself);
   lisp_.setMaxDepth(40);
   gDepth = 0;

@@ -156,7 +156,7 @@ TEST_F(DialogTest, EndCodesAndShowingAgain) {
 }
 
 // What a user cannot do is refused with the reason, and no handler runs.
-TEST_F(DialogTest, ImpossibleActionsAreRefused) {
+TEST_F(DialogTest, ImpossibleActionsAreRefusedAndNobodyToAnswerCancels) {
   CDialogSample dialog;
   driver_.act = [&dialog](CDialog& d) {
     EXPECT_EQ(d.clickButton(4711), L"the dialog has no control 4711");
@@ -172,13 +172,11 @@ TEST_F(DialogTest, ImpossibleActionsAreRefused) {
   };
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
   EXPECT_EQ(dialog.clickButton(IDOK), L"the dialog is not open");
-}
 
-// With nobody to answer, the console's default cancels the dialog through OnCancel
-// and says so.
-TEST_F(DialogTest, DefaultDriverCancelsWithANote) {
+  // With nobody to answer, the console's default cancels the dialog through OnCancel
+  // and says so.
   setUiDriver(nullptr);
-  CDialogSample dialog;
+  dialog.log.clear();
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
   EXPECT_EQ(dialog.log, L"cancel ");
   EXPECT_EQ(printed_, L"\n[Sample] dialog test:Sample\n-> Cancel (nobody is there to answer the dialog)");
@@ -341,7 +339,7 @@ bool inChain(HINSTANCE module) {
 
 // The attach and detach sequence of a plug-in: initialise, add its entry to the chain
 // so its resources are found, and on detach take everything out again.
-TEST(MfcModules, ExtensionModuleLifecycle) {
+TEST(MfcModules, ExtensionModulesInTheResourceChainAndModuleStates) {
   static HINSTANCE__ pluginInstance{};
   HINSTANCE plugin = &pluginInstance;
   AFX_EXTENSION_MODULE ext;
@@ -381,10 +379,8 @@ TEST(MfcModules, ExtensionModuleLifecycle) {
   EXPECT_EQ(AfxLoadString(501, text, 8), 0);
   EXPECT_EQ(text[0], L'\0');
   unregisterModuleResources(plugin);
-}
 
-// Terminating with "all" removes every plug-in's entry but leaves system entries.
-TEST(MfcModules, TerminateAllKeepsSystemEntries) {
+  // Terminating with "all" removes every plug-in's entry but leaves system entries.
   static HINSTANCE__ a{}, b{}, system{};
   AFX_EXTENSION_MODULE extA, extB, extSystem;
   AfxInitExtensionModule(extA, &a);
@@ -399,10 +395,8 @@ TEST(MfcModules, TerminateAllKeepsSystemEntries) {
   EXPECT_TRUE(inChain(&system));
   delete systemEntry;
   EXPECT_FALSE(inChain(&system));
-}
 
-// A scope may switch the module state; the state in effect comes back at its end.
-TEST(MfcModules, ManageStateRestoresTheState) {
+  // A scope may switch the module state; the state in effect comes back at its end.
   AFX_MODULE_STATE own;
   static HINSTANCE__ ownResource{};
   own.m_hCurrentResourceHandle = &ownResource;

@@ -483,7 +483,7 @@ TEST(ShellExecuteTest, CallsAreRecordedAndAnswerAsConfigured) {
   old ? ::setenv("OVHOST_SHELL_RESULT", old->c_str(), 1) : ::unsetenv("OVHOST_SHELL_RESULT");
 }
 
-TEST(LastError, IsKeptPerThread) {
+TEST(WinState, LastErrorPerThreadAndWindowActivations) {
   SetLastError(ERROR_ACCESS_DENIED);
   DWORD seenByOther = 99;
   std::thread other([&] {
@@ -494,11 +494,9 @@ TEST(LastError, IsKeptPerThread) {
   EXPECT_EQ(seenByOther, 0u);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   SetLastError(0);
-}
 
-// Activations are recorded and move the active window; the previous one is answered
-// so a caller can put it back.
-TEST(WindowFocus, ActivationsAreRecordedAndRestorable) {
+  // Activations are recorded and move the active window; the previous one is answered
+  // so a caller can put it back.
   clearWindowActivations();
   HWND main = hostMainWindow();
   ASSERT_NE(main, nullptr);
