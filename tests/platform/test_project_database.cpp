@@ -377,6 +377,8 @@ TEST_F(ProjectDatabaseTest, TheCursorIsKeptPerTableAndFollowsTheSelectedIndex) {
   EXPECT_EQ(ends(), L"EOF");
 }
 
+// (The record classes' tests seek on the same indexes with whole keys; these are the
+// cases they do not reach.)
 TEST_F(ProjectDatabaseTest, SeeksOnMultiColumnIndexesMatchTheLeadingColumnsWithBooleanAndNullKeys) {
   execute(
       L"CREATE TABLE tblPipeSum (ixPipeSum INTEGER PRIMARY KEY, ixPipe INTEGER, "
@@ -400,19 +402,14 @@ TEST_F(ProjectDatabaseTest, SeeksOnMultiColumnIndexesMatchTheLeadingColumnsWithB
   } cases[] = {
       {L"tblPipeSum", {7, 2, true}, L"2"},
       {L"tblPipeSum", {7, 2, false}, L"1"},
-      {L"tblPipeSum", {7, 3, true}, L"3"},
-      {L"tblPipeSum", {8, 2, true}, L"4"},
       {L"tblPipeSum", {8, 2, false}, L"<end>"},
       {L"tblPipeSum", {7, 2, _variant_t(short{1}, VT_BOOL)}, L"2"},  // any non-zero VT_BOOL is true
       // Fewer keys match the leading columns: the first row in index order, where
       // bFixed -1 sorts before 0.
       {L"tblPipeSum", {7, 2}, L"2"},
       {L"tblPipeSum", {8}, L"4"},
-      {L"tblPipeLabel", {1, 2}, L"1-2"},
-      {L"tblPipeLabel", {1, 1}, L"1-1"},
       {L"tblPipeLabel", {2, _variant_t::makeNull()}, L"2-null"},
       {L"tblPipeLabel", {2, 1}, L"<end>"},
-      {L"tblPipeLabel", {1, 3}, L"<end>"},
   };
   for (const auto& c : cases) {
     const bool sums = std::wstring(c.table) == L"tblPipeSum";
