@@ -18,5 +18,5 @@
 (show "  the same entity: " (eq (ovtest-invoke "echo" line) line))
 (princ "too few arguments for the function invoked:\n")
 (ovtest-invoke "echo")
-(princ "a special form cannot be invoked:\n")
+(princ "setq, a form of the language itself, cannot be invoked:\n")
 (ovtest-invoke "setq" "x" 1)
