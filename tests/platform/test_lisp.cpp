@@ -58,22 +58,23 @@ TEST_F(LispEval, RunawayRecursionIsAnErrorNotACrash) {
   EXPECT_EQ(eval("(+ 1 1)"), L"2");
 }
 
-TEST(LispReader, FormsBeforeAFaultAreKept) {
+TEST(LispReader, FormsBeforeAFaultAreKeptDeepNestingIsReadAndEntityNamesPrintInHex) {
   std::vector<LispValue> forms;
   std::wstring error;
   EXPECT_FALSE(lispReadAll(std::string("1 (2) (3"), forms, error));
   EXPECT_EQ(error, L"malformed list on input");
   ASSERT_EQ(forms.size(), 2u);
   EXPECT_EQ(lispToString(forms[1]), L"(2)");
-}
 
-TEST(LispReader, DeepNestingIsReadPrintedAndReleased) {
   const int depth = 200000;
-  std::vector<LispValue> forms;
-  std::wstring error;
+  forms.clear();
   ASSERT_TRUE(lispReadAll(std::string(depth, '(') + "x" + std::string(depth, ')'), forms, error));
   ASSERT_EQ(forms.size(), 1u);
   EXPECT_EQ(lispToString(forms[0]), std::wstring(depth, L'(') + L"X" + std::wstring(depth, L')'));
+  // Entity names print their id in lower-case hexadecimal.
+  AcDbObjectId id;
+  id.setFromOldId(static_cast<std::intptr_t>(0x7ff6c1e05b10));
+  EXPECT_EQ(lispToString(LispValue::list({LispValue::ename(id)})), L"(<Entity name: 7ff6c1e05b10>)");
 }
 
 // Random text built from the reader's special characters: the reader must never
@@ -103,12 +104,6 @@ TEST(LispReader, RandomTextIsReadOrRefusedAndPrintsBackTheSame) {
     }
   }
   EXPECT_GT(accepted, 100);
-}
-
-TEST(LispPrinter, EntityNamesShowTheIdInLowerCaseHex) {
-  AcDbObjectId id;
-  id.setFromOldId(static_cast<std::intptr_t>(0x7ff6c1e05b10));
-  EXPECT_EQ(lispToString(LispValue::list({LispValue::ename(id)})), L"(<Entity name: 7ff6c1e05b10>)");
 }
 
 // ---- entity data ------------------------------------------------------------------
@@ -170,7 +165,7 @@ class LispEntity : public LispFixture {
 
 // By layer and by linetype are what an entity has unless told otherwise: then there is
 // no 6 or 62 group. The layer's name is the one the entity draws on.
-TEST_F(LispEntity, EntgetAndDrawNameTheLayerAndLinetype) {
+TEST_F(LispEntity, EntgetAndDrawNameTheLayerAndLinetypeAndAddTheApplicationsData) {
   auto* line = new AcDbLine(AcGePoint3d(1, 2, 0), AcGePoint3d(4, 6, 0));
   ASSERT_EQ(line->setLayer(L"Pipes"), Acad::eOk);
   ASSERT_EQ(line->setLinetype(L"DASHED"), Acad::eOk);
@@ -183,15 +178,13 @@ TEST_F(LispEntity, EntgetAndDrawNameTheLayerAndLinetype) {
   ASSERT_EQ(db_.setClayer(pipes_), Acad::eOk);
   eval("(entmake '((0 . \"CIRCLE\") (10 1 2) (40 . 3)))");
   EXPECT_EQ(eval("(cdr (assoc 8 (entget (entlast))))"), L"\"Pipes\"");
-}
 
-TEST_F(LispEntity, EntgetWithApplicationsAddsTheirExtendedData) {
-  auto* line = new AcDbLine();
+  auto* plain = new AcDbLine();
   resbuf* xdata = acutBuildList(AcDb::kDxfRegAppName, L"OVTEST", AcDb::kDxfXdAsciiString, L"DN 50",
                                 AcDb::kDxfXdInteger16, 3, AcDb::kDxfRegAppName, L"OTHER", AcDb::kDxfXdReal, 2.5, 0);
-  EXPECT_EQ(line->setXData(xdata), Acad::eOk);
+  EXPECT_EQ(plain->setXData(xdata), Acad::eOk);
   acutRelRb(xdata);
-  add(L"ln", line);
+  add(L"ln", plain);
   EXPECT_EQ(eval("(assoc -3 (entget ln))"), L"nil");
   EXPECT_EQ(eval("(assoc -3 (entget ln '(\"ovtest\")))"), L"(-3 (\"OVTEST\" (1000 . \"DN 50\") (1070 . 3)))");
   EXPECT_EQ(eval("(assoc -3 (entget ln '(\"*\")))"),
