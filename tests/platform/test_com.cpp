@@ -180,7 +180,28 @@ TEST(ComVariant, ConversionsAndTheOwnersKindsAndHandOver) {
 
 // ---- SAFEARRAY ---------------------------------------------------------------------
 
-TEST(ComSafeArray, KeepsANonZeroLowerBoundAndRefusesWhatItCannotHold) {
+// Far more elements than a mapped block starts at (2 MB of VARIANTs), and a few.
+constexpr ULONG kLarge = 300000;
+constexpr ULONG kSmall = 5;
+
+VARIANT* elementsOf(SAFEARRAY* array) { return static_cast<VARIANT*>(array->pvData); }
+
+void putNumbers(SAFEARRAY* array, ULONG from, ULONG to) {
+  for (ULONG i = from; i < to; ++i) elementsOf(array)[i] = _variant_t(static_cast<int>(i)).Detach();
+}
+
+// Of the first `to` elements, the first `count` hold their own index, the rest are empty.
+::testing::AssertionResult holdsNumbersThenEmpty(SAFEARRAY* array, ULONG count, ULONG to) {
+  for (ULONG i = 0; i < to; ++i) {
+    const VARIANT& v = elementsOf(array)[i];
+    if (i < count && (v.vt != VT_I4 || v.lVal != static_cast<std::int32_t>(i)))
+      return ::testing::AssertionFailure() << "element " << i << " lost its value";
+    if (i >= count && v.vt != VT_EMPTY) return ::testing::AssertionFailure() << "element " << i << " is not empty";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+TEST(ComSafeArray, KeepsItsLowerBoundAndItsValuesAcrossTheMappedBoundaryBothWays) {
   SAFEARRAYBOUND bound{3, 5};
   SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 1, &bound);
   ASSERT_NE(array, nullptr);
@@ -223,33 +244,10 @@ TEST(ComSafeArray, KeepsANonZeroLowerBoundAndRefusesWhatItCannotHold) {
   EXPECT_EQ(SafeArrayCreateVector(VT_VARIANT, INT32_MAX, 2), nullptr);  // upper bound overflows
   EXPECT_EQ(SafeArrayCreateVector(VT_VARIANT, 0, 0xFFFFFFFFu), nullptr);
   EXPECT_EQ(SafeArrayDestroy(nullptr), S_OK);
-}
 
-// Far more elements than a mapped block starts at (2 MB of VARIANTs), and a few.
-constexpr ULONG kLarge = 300000;
-constexpr ULONG kSmall = 5;
-
-VARIANT* elementsOf(SAFEARRAY* array) { return static_cast<VARIANT*>(array->pvData); }
-
-void putNumbers(SAFEARRAY* array, ULONG from, ULONG to) {
-  for (ULONG i = from; i < to; ++i) elementsOf(array)[i] = _variant_t(static_cast<int>(i)).Detach();
-}
-
-// Of the first `to` elements, the first `count` hold their own index, the rest are empty.
-::testing::AssertionResult holdsNumbersThenEmpty(SAFEARRAY* array, ULONG count, ULONG to) {
-  for (ULONG i = 0; i < to; ++i) {
-    const VARIANT& v = elementsOf(array)[i];
-    if (i < count && (v.vt != VT_I4 || v.lVal != static_cast<std::int32_t>(i)))
-      return ::testing::AssertionFailure() << "element " << i << " lost its value";
-    if (i >= count && v.vt != VT_EMPTY) return ::testing::AssertionFailure() << "element " << i << " is not empty";
-  }
-  return ::testing::AssertionSuccess();
-}
-
-TEST(ComSafeArray, RedimKeepsValuesAcrossTheMappedBoundaryBothWays) {
-  SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, kSmall);
+  array = SafeArrayCreateVector(VT_VARIANT, 0, kSmall);
   putNumbers(array, 0, kSmall);
-  SAFEARRAYBOUND bound{kLarge, 0};
+  bound = {kLarge, 0};
   ASSERT_EQ(SafeArrayRedim(array, &bound), S_OK);
   EXPECT_TRUE(holdsNumbersThenEmpty(array, kSmall, kLarge));
   putNumbers(array, kSmall, kLarge);
@@ -275,7 +273,7 @@ TEST(ComSafeArray, RedimKeepsValuesAcrossTheMappedBoundaryBothWays) {
   EXPECT_TRUE(holdsNumbersThenEmpty(array, kSmall, kSmall));
   EXPECT_EQ(at(array, 3), L"I4 0");  // the new lower bound
 
-  void* data = nullptr;
+  data = nullptr;
   ASSERT_EQ(SafeArrayAccessData(array, &data), S_OK);
   bound = {kSmall * 2, 0};
   EXPECT_EQ(SafeArrayRedim(array, &bound), DISP_E_ARRAYISLOCKED);

@@ -33,7 +33,7 @@ using LispEval = LispFixture;
 // A script prints its errors, goes on and counts them; a fault in its text ends it
 // after the forms before it. Evaluating a text stops at its first error and prints
 // nothing.
-TEST_F(LispEval, ScriptsGoOnAfterErrorsAndTextsStopAtTheFirst) {
+TEST_F(LispEval, ScriptsGoOnAfterErrorsTextsStopAtTheFirstAndRunawayRecursionStops) {
   EXPECT_EQ(lisp_.evaluateScript("(car 1) (cdr 2) 3"), 2);
   EXPECT_EQ(runScript("(princ \"a\") (princ \"b\") (princ "), L"ab\n; error: malformed list on input\n");
   EXPECT_EQ(runScript("(princ 1))"), L"1\n; error: extra right paren on input\n");
@@ -43,11 +43,9 @@ TEST_F(LispEval, ScriptsGoOnAfterErrorsAndTextsStopAtTheFirst) {
   EXPECT_EQ(eval("(setq s 3) (car"), L"; error: malformed list on input");
   EXPECT_EQ(eval("s"), L"3");
   EXPECT_EQ(output_, L"");
-}
 
-// Without a count limit the watch on the machine stack still stops runaway recursion;
-// with one, it is the count that stops it.
-TEST_F(LispEval, RunawayRecursionIsAnErrorNotACrash) {
+  // Without a count limit the watch on the machine stack still stops runaway recursion;
+  // with one, it is the count that stops it.
   eval("(defun down (n) (+ 1 (down n)))");
   lisp_.setMaxDepth(std::numeric_limits<int>::max());
   EXPECT_EQ(eval("(down 1)"), L"; error: maximum recursion depth exceeded");

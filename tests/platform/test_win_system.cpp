@@ -265,8 +265,10 @@ TEST_F(WinTest, HandlesAndAccessRights) {
   RegCloseKey(parent);
 }
 
-// A file written by hand in the documented format is read as written.
-TEST_F(WinTest, HandWrittenFilesAreReadAndGarbledOnesAsEmpty) {
+// A file written by hand in the documented format is read as written; damaged files
+// read as an empty registry, never as a crash, and replacing one keeps it beside the
+// new one; the file is found where the environment says.
+TEST_F(WinTest, TheRegistryFileIsFoundAndReadAsWrittenOrAsEmptyWhenGarbled) {
   writeFile(
       "\xEF\xBB\xBF# written by hand\r\n"
       "; another comment\r\n"
@@ -307,10 +309,8 @@ TEST_F(WinTest, HandWrittenFilesAreReadAndGarbledOnesAsEmpty) {
   EXPECT_FALSE(RegistryStore::load(file_).garbled());
   std::ifstream kept(file_ + ".bad", std::ios::binary);
   EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>()), garbled[1]);
-}
 
-// The file's place: OVHOST_REGISTRY, else the configuration folder of the user.
-TEST(RegistryFilePath, FollowsTheEnvironment) {
+  // The file's place: OVHOST_REGISTRY, else the configuration folder of the user.
   using Env = std::optional<std::string>;
   const struct {
     Env registry, config, home;
