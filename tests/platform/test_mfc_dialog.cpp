@@ -36,9 +36,6 @@ class CDialogSample : public CAcUiDialog {
     CAcUiDialog::OnInitDialog();
     SetDialogName(L"test:Sample");
     SetWindowText(L"Sample");
-    SetIcon(LoadIconImage(nullptr, 116, 16, 16), FALSE);
-    StretchControlXY(kNote, 100, 100);
-    MoveControlXY(IDOK, 50, 100);
     addLabel(kNote, L"Fill in the name.");
     addField(kName, L"Name:", name);
     addCheckBox(kActive, L"&Active", active);
@@ -84,8 +81,7 @@ class CDialogSample : public CAcUiDialog {
 
 // Typing, ticking and choosing reach the handlers, with the focus and the text
 // selection as the platform has them; OK ends with IDOK and the values. While the
-// dialog is up the documents are busy; the host's dialog class keeps the persistence
-// name, the icon and the resizing rules.
+// dialog is up the documents are busy; drivers know it by its persistence name.
 TEST_F(DialogTest, UserActionsReachTheHandlersAndOkEnds) {
   CDialogSample dialog;
   bool busyInside = false;
