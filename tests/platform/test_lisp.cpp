@@ -466,15 +466,8 @@ const Case kCases[] = {
     {"nothing", true, [](Chain&) {}},
     {"keyed lists", true,
      [](Chain& c) {
-       c.add(RTENAME, 0x40)
-           .add(RTLB)
-           .text(L"P1")
-           .add(RT3DPOINT, 0, 0, 10)
-           .add(RTLE)
-           .add(RTLB)
-           .text(L"N")
-           .add(RTREAL, 1.5)
-           .add(RTLE);
+       c.add(RTENAME, 0x40).add(RTLB).text(L"P1").add(RT3DPOINT, 0, 0, 10).add(RTLE);
+       c.add(RTLB).text(L"N").add(RTREAL, 1.5).add(RTLE);
      }},
     {"atoms", true,
      [](Chain& c) { c.add(RTREAL, 2.5).add(RTSHORT, -3).text(L"").add(RTNIL).add(RTT).add(RTPOINT, 1, 2); }},
