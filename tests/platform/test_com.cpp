@@ -393,11 +393,7 @@ class RecordingThing final : public ITestThing, public IRunnableObject {
 
 class ComCreation : public ::testing::Test {
  protected:
-  void SetUp() override {
-    RecordingThing::calls.clear();
-    RecordingThing::runnable = true;
-    ASSERT_EQ(comRegisterClass(kTestClass, &RecordingThing::create), S_OK);
-  }
+  void SetUp() override { ASSERT_EQ(comRegisterClass(kTestClass, &RecordingThing::create), S_OK); }
   void TearDown() override {
     comUnregisterClass(kTestClass);
     EXPECT_EQ(RecordingThing::alive, 0) << "an object was leaked or released too often";
