@@ -187,14 +187,16 @@ HRESULT SqliteProjectDatabase::raw_SelectTable(BSTR table, BSTR index) {
     auto kept = cursors_.find(lowerAscii(name));
     TableCursor* cursor = kept == cursors_.end() ? nullptr : &kept->second;
     std::shared_ptr<const TableInfo> info;
+    std::string indexName = utf8(index);
+    // Only when the schema is known to have changed; the index it followed may be gone
+    // when another one is chosen now.
     if (cursor != nullptr)
-      cursor->describeAgain(session_);  // only when the schema is known to have changed
+      cursor->describeAgain(session_, indexName.empty() || cursor->follows(indexName));
     else if (!name.empty())
       info = session_.findTable(name);
     if (cursor == nullptr && !info)
       throw ComponentFailure{projectdb_error::kTableNotFound, L"Table '" + wide(name) + L"' was not found."};
     const TableInfo& described = cursor != nullptr ? cursor->table() : *info;
-    std::string indexName = utf8(index);
     std::optional<IndexInfo> chosen;
     if (!indexName.empty() && (cursor == nullptr || !cursor->follows(indexName))) {
       chosen = session_.findIndex(described, indexName);

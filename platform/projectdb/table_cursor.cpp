@@ -68,14 +68,14 @@ void TableCursor::placeAnew() {
     placePending_ = true;
 }
 
-bool TableCursor::describeAgain(SqliteSession& session) {
+bool TableCursor::describeAgain(SqliteSession& session, bool keepIndex) {
   if (generation_ == session.schemaGeneration()) return false;
   std::shared_ptr<const TableInfo> table = session.findTable(table_->name);
   if (!table)
     throw ComponentFailure{projectdb_error::kTableNotFound,
                            L"Table '" + acutUtf8ToWide(table_->name) + L"' was not found."};
   IndexInfo index{table->keyColumn, {}};
-  if (!index_.columns.empty()) {
+  if (keepIndex && !index_.columns.empty()) {
     std::optional<IndexInfo> found = session.findIndex(*table, index_.name);
     if (!found)
       throw ComponentFailure{projectdb_error::kIndexNotFound, L"'" + acutUtf8ToWide(index_.name) +

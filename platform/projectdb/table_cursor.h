@@ -44,8 +44,9 @@ class TableCursor {
 
   // Looks the table and index up again when the session has noticed a schema change
   // since they were described (a transaction notices it when it begins); true when it
-  // did. Throws when either is gone.
-  bool describeAgain(SqliteSession& session);
+  // did. Throws when either is gone; a caller about to choose another index passes
+  // keepIndex false, and the cursor follows the key until it does.
+  bool describeAgain(SqliteSession& session, bool keepIndex = true);
 
   // The calls below read the database within the caller's transaction; without one,
   // within their own.
