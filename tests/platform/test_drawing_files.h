@@ -218,6 +218,8 @@ class DrawingFileTest : public ::testing::Test {
     ads_point where = {4.0, 5.0, 6.0};
     lineXData_.reset(acutBuildList(AcDb::kDxfRegAppName, kEntityApp, AcDb::kDxfXdAsciiString, L"DN 50 \u00e9",
                                    AcDb::kDxfXdInteger32, 123456, 1010, where, 0));
+    // A 32-bit group keeps a value no 16-bit one can hold.
+    EXPECT_EQ(lineXData_->rbnext->rbnext->resval.rlong, 123456);
     EXPECT_EQ(line->setXData(lineXData_.get()), Acad::eOk);
     line->close();
     AcDbLayerTableRecord* locked = nullptr;
