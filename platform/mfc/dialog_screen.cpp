@@ -6,6 +6,7 @@
 
 #include "mfc/dialog.h"
 #include "mfc/grid_control.h"
+#include "mfc/ui_names.h"
 
 namespace {
 
@@ -116,12 +117,7 @@ std::wstring gridTable(const GridControl& grid) {
   }
   if (grid.selectedRow() >= 0 && grid.selectedColumn() >= 0) {
     const int column = grid.selectedColumn();
-    std::wstring heading;
-    for (int r = 0; r < grid.headingRowCount(); ++r) {
-      int originRow = r, originColumn = column;
-      grid.mergedOrigin(r, column, originRow, originColumn);
-      if (!grid.text(originRow, originColumn).empty()) heading = oneLine(grid.text(originRow, originColumn));
-    }
+    const std::wstring heading = oneLine(uiColumnHeading(grid, column));
     out += L"  selected: row " + std::to_wstring(grid.selectedRow()) + L", column " + std::to_wstring(column) +
            (heading.empty() ? L"" : L" (" + heading + L")") + L"\n";
   }

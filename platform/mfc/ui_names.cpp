@@ -100,21 +100,12 @@ bool cellShowsText(const GridControl& grid, int row, int column, std::wstring& t
   return true;
 }
 
-// The lowest heading a column has, as the column list of a refusal names it.
-std::wstring columnHeading(const GridControl& grid, int column) {
-  std::wstring heading;
-  for (int r = 0; r < grid.headingRowCount(); ++r) {
-    int originRow = r, originColumn = column;
-    grid.mergedOrigin(r, column, originRow, originColumn);
-    const std::wstring text = headingName(grid.text(originRow, originColumn));
-    if (!text.empty()) heading = text;
-  }
-  return heading.empty() ? std::to_wstring(column) : heading;
-}
-
 std::wstring columnList(const GridControl& grid) {
   std::vector<std::wstring> names;
-  for (int c : shownColumns(grid)) names.push_back(columnHeading(grid, c));
+  for (int c : shownColumns(grid)) {
+    const std::wstring heading = headingName(uiColumnHeading(grid, c));
+    names.push_back(heading.empty() ? std::to_wstring(c) : heading);
+  }
   return L"columns: " + joined(names);
 }
 
@@ -128,6 +119,17 @@ bool UiRef::isNumber() const {
 }
 
 int UiRef::number() const { return std::stoi(word); }
+
+std::wstring uiColumnHeading(const GridControl& grid, int column) {
+  std::wstring heading;
+  for (int r = 0; r < grid.headingRowCount(); ++r) {
+    int originRow = r, originColumn = column;
+    grid.mergedOrigin(r, column, originRow, originColumn);
+    const std::wstring& text = grid.text(originRow, originColumn);
+    if (!headingName(text).empty()) heading = text;
+  }
+  return heading;
+}
 
 std::wstring uiPlainName(const std::wstring& label) {
   std::wstring name;

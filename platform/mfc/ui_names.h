@@ -41,6 +41,10 @@ std::wstring uiFindRow(const GridControl& grid, const UiRef& ref, int& row);
 // blank; case ignored). Hidden columns are never found by name.
 std::wstring uiFindColumn(const GridControl& grid, const UiRef& ref, int& column);
 
+// The lowest heading of a column that is not blank, as the grid holds it (merged
+// headings included); empty when it has none.
+std::wstring uiColumnHeading(const GridControl& grid, int column);
+
 // The entry of a list prompt shown as text: exactly (blanks around ignored), else
 // ignoring case; nothing when none is.
 std::optional<std::size_t> uiFindItem(const std::vector<std::wstring>& items, const std::wstring& text);
