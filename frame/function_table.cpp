@@ -9,6 +9,7 @@
 #include "pipe/pipe_drawing_lisp.h"
 #include "pipe/pipe_functions.h"
 #include "pipe/ptrap_functions.h"
+#include "sizing/sizing_lisp.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ const ovLispFunction kTable[kLispFunctionCount] = {
     {L"ov_plumb-intersectPtrapPtrap", ovLispIntersectPtrapPtrap},
     {L"ov_plumb-pipe-getHangerList", ovLispGetHangerList},
     {L"ov_plumb-pipeSize", nullptr},
-    {L"ov_plumb-pipeSizingTable", nullptr},
+    {L"ov_plumb-pipeSizingTable", ovLispPipeSizingTable},
     {L"ov_plumb-setDoDocumentActivated", ovLispSetDoDocumentActivated},
 };
 

@@ -42,8 +42,11 @@ LispValue checkArguments(LispInterpreter&, const LispArgs& a) {
   return LispValue::t();
 }
 
-// The project database the module opened for the current drawing's folder.
+// The database a dialog was opened on by name while it is open, else the project
+// database the module opened for the current drawing's folder.
 std::string currentProjectFile() {
+  const std::string named = lastFileOpenedByName();
+  if (!named.empty()) return named;
   const AcApDocument* doc = acDocManagerPtr()->curDocument();
   if (doc == nullptr) throw LispError(L"host-sql: no current drawing");
   const std::filesystem::path folder = std::filesystem::absolute(acutWideToUtf8(doc->fileName())).parent_path();

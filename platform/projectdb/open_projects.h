@@ -1,6 +1,7 @@
 // The project files the component has open as projects (OpenProjectDatabase), so that
 // the host's own LISP program reaches the project of the current drawing as the module
-// found it, without knowing the module's rules for finding one.
+// found it, without knowing the module's rules for finding one; and the files a dialog
+// was opened on by name (OpenDatabase), which the program works on while they are open.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,8 @@
 // Notes one connection's open project file for as long as it is set.
 class OpenProjectNote {
  public:
-  OpenProjectNote() = default;
+  // byName: a file opened by its name for a dialog rather than found as a project.
+  explicit OpenProjectNote(bool byName = false) : byName_(byName) {}
   ~OpenProjectNote() { clear(); }
   OpenProjectNote(const OpenProjectNote&) = delete;
   OpenProjectNote& operator=(const OpenProjectNote&) = delete;
@@ -19,11 +21,14 @@ class OpenProjectNote {
   void clear();
 
  private:
+  bool byName_;
   std::string path_;
 };
 
 // The open project file that lies in folder; empty when none.
 std::string openProjectInFolder(const std::string& folder);
+// The file opened by name most recently that is still open; empty when none.
+std::string lastFileOpenedByName();
 
 // A value of an SQL row: NULL, an integer, a real or a text.
 using SqlCell = std::variant<std::monostate, std::int64_t, double, std::wstring>;

@@ -125,6 +125,7 @@ void SqliteProjectDatabase::answerRow(bool found, CursorRow& row, VARIANT* out, 
 SqliteSession::OpenResult SqliteProjectDatabase::openFile(BSTR path) {
   forgetCursors();
   projectNote_.clear();
+  namedFileNote_.clear();
   errorPending_ = false;
   ComponentFailure failure{0, {}};
   SqliteSession::OpenResult result = session_.open(filePath(path), failure);
@@ -159,6 +160,7 @@ HRESULT SqliteProjectDatabase::raw_OpenProjectDatabase(BSTR path, long, long, BS
 HRESULT SqliteProjectDatabase::raw_OpenDatabase(BSTR path, VARIANT_BOOL* readOnly, VARIANT_BOOL* ok) {
   if (readOnly == nullptr || ok == nullptr) return E_POINTER;
   bool opened = openFile(path) == SqliteSession::OpenResult::Opened;
+  if (opened) namedFileNote_.set(filePath(path));
   *ok = flag(opened);
   *readOnly = flag(opened && session_.readOnly());
   return S_OK;
@@ -174,6 +176,7 @@ HRESULT SqliteProjectDatabase::raw_CloseDatabase(VARIANT* ignored) {
   if (ignored != nullptr) VariantClear(ignored);
   forgetCursors();
   projectNote_.clear();
+  namedFileNote_.clear();
   session_.close();
   return S_OK;
 }

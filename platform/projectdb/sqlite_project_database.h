@@ -84,7 +84,8 @@ class SqliteProjectDatabase final : public ProjectDatabase {
 
   std::atomic<ULONG> references_{1};
   SqliteSession session_;
-  OpenProjectNote projectNote_;  // while open as a project
+  OpenProjectNote projectNote_;       // while open as a project
+  OpenProjectNote namedFileNote_{true};  // while open by name (OpenDatabase)
   std::map<std::string, TableCursor> cursors_;  // by lower-case table name
   TableCursor* current_ = nullptr;
   bool errorPending_ = false;

@@ -126,7 +126,10 @@ SqliteSession::OpenResult SqliteSession::open(const std::string& path, Component
     failure = {kCannotOpen, L"Cannot open '" + wide(path) + L"': not a readable file."};
     return OpenResult::CannotOpen;
   }
-  readOnly_ = access(path.c_str(), W_OK) != 0 || access(folderOf(path).c_str(), W_OK) != 0;
+  // A file nobody may write is marked read-only, as the platform's read-only attribute
+  // marks one: it stays so for an administrator too, whom access() lets write anything.
+  const bool markedReadOnly = (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  readOnly_ = markedReadOnly || access(path.c_str(), W_OK) != 0 || access(folderOf(path).c_str(), W_OK) != 0;
   if (!openHandle(path, readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, false)) {
     failure = {kCannotOpen, L"Cannot open '" + wide(path) + L"'."};
     return OpenResult::CannotOpen;

@@ -14,10 +14,13 @@
 # - A line `; setup: ARGS` anywhere in the script runs `ovhost -q ARGS` in the same
 #   folder first (for example `--new-project .` to give the script a project);
 #   its output is not compared.
+# - Lines `; shell: COMMAND` run COMMAND with bash in the same folder after the setup,
+#   in order (for what ovhost cannot do, such as marking a file read-only).
 # - NAME.stdin, when present, is ovhost's standard input (for -i); otherwise the input
 #   is empty.
 # - NAME.expected is the exact standard output, with the temporary folder's path
 #   written as $TMP. Standard error is not compared; it is shown when the test fails.
+#   With OV_WRITE_EXPECTED=1 in the environment the run's output becomes NAME.expected.
 set -u
 
 ovhost=$1
@@ -47,6 +50,13 @@ if [ -n "$setupLine" ]; then
     exit 1
   fi
 fi
+while IFS= read -r command; do
+  if ! (cd "$work" && bash -c "$command") >>"$logs/setup" 2>&1; then
+    echo "a shell line of the script failed: $command"
+    cat "$logs/setup"
+    exit 1
+  fi
+done < <(sed -n -E 's/^;[[:space:]]*shell:[[:space:]]*//p' "$script")
 input=/dev/null
 [ -f "$SCRIPT_DIR/$name.stdin" ] && input="$SCRIPT_DIR/$name.stdin"
 
@@ -57,6 +67,12 @@ status=$?
 # The folder's path as ovhost may see it, symbolic links resolved or not.
 resolved=$(cd "$work" && pwd -P)
 sed -e "s|$resolved|\$TMP|g" -e "s|$work|\$TMP|g" "$logs/raw" >"$logs/actual"
+
+# OV_WRITE_EXPECTED=1 takes this run as the expected output, for a deliberate change
+# of behaviour: read the difference git shows before committing it.
+if [ "${OV_WRITE_EXPECTED:-0}" = 1 ]; then
+  cp "$logs/actual" "$expected"
+fi
 
 failed=0
 if [ $status -ne 0 ]; then
