@@ -45,7 +45,7 @@ const ovLispFunction kTable[kLispFunctionCount] = {
     {L"ov_plumb-intersectPtrapArc", ovLispIntersectPtrapArc},
     {L"ov_plumb-intersectPtrapPtrap", ovLispIntersectPtrapPtrap},
     {L"ov_plumb-pipe-getHangerList", ovLispGetHangerList},
-    {L"ov_plumb-pipeSize", nullptr},
+    {L"ov_plumb-pipeSize", ovLispPipeSize},
     {L"ov_plumb-pipeSizingTable", ovLispPipeSizingTable},
     {L"ov_plumb-setDoDocumentActivated", ovLispSetDoDocumentActivated},
 };

@@ -106,6 +106,13 @@ bool ovGrid::swapRows(int first, int second) {
   return true;
 }
 
+bool ovGrid::moveRow(int from, int to) {
+  if (!isDataRow(from) || !isDataRow(to)) return false;
+  const int step = to > from ? 1 : -1;
+  for (int row = from; row != to; row += step) swapRows(row, row + step);
+  return true;
+}
+
 // ---- cells ----
 
 bool ovGrid::setText(int row, int column, const std::wstring& text) {
@@ -277,7 +284,10 @@ bool ovGrid::endEdit(const std::wstring& newText) {
   editRow_ = editColumn_ = -1;
   GridNotice notice{GridNoticeKind::EndEdit, row, column, newText};
   if (!notify(notice)) return false;
-  if (has(row, column)) cell(row, column).text = notice.text;
+  if (!has(row, column)) return true;
+  cell(row, column).text = notice.text;
+  GridNotice changed{GridNoticeKind::CellChanged, row, column, notice.text};
+  notify(changed);
   return true;
 }
 

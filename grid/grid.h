@@ -29,6 +29,9 @@ class ovGrid : public GridControl {
   void deleteNonHeadingRows();
   // Exchanges the cells and tree state of two rows below the headings.
   bool swapRows(int first, int second);
+  // Moves a row below the headings to stand at `to`, the rows between shifting by one
+  // toward its old place; the selection goes with the rows.
+  bool moveRow(int from, int to);
 
   // ---- cells ----
   // Setters on a cell that is not there do nothing and answer false.

@@ -1,17 +1,14 @@
-// The sizing dialogs' LISP functions: each reads the optional database file, shows its
-// dialog on that database with the document locked, and opens the neighbouring dialog
-// the user asked for on the way out.
+// The sizing dialogs' LISP functions: each reads the optional database file and shows
+// its dialog on that database with the document locked, and the neighbouring dialogs
+// the user goes on to.
 #include "sizing/sizing_lisp.h"
 
 #include <string>
 
 #include "arx/aced_lisp.h"
 #include "dialogs/dialog_database.h"
-#include "frame/host_services.h"
 #include "frame/lisp_args.h"
 #include "frame/lisp_frame.h"
-#include "sizing/CDialogPipeSizingTable.h"
-#include "sizing/last_pipe_type.h"
 #include "sizing/neighbour_dialogs.h"
 
 namespace {
@@ -22,26 +19,24 @@ bool readDatabaseFile(std::wstring& file) {
   return args.atEnd() || argString(args, file);
 }
 
-int sizingTableWorker() {
+// Shows the first dialog of a chain on the database the caller names, or the project's.
+int showDialogs(NeighbourDialog first) {
   std::wstring file;
   if (!readDatabaseFile(file)) return kWorkerWrongType;
   acedRetNil();
   DialogDatabase database(file);
   if (!database.connection()) return kWorkerDone;
   ModuleResourceScope resources;
-  int pipeType = 0;
-  int ended = 0;
-  {
-    CDialogPipeSizingTable dialog(ovDialogParent(), database.connection());
-    ended = ovDialogFailureCheck(static_cast<int>(dialog.DoModal()));
-    pipeType = dialog.currentPipeType();
-  }
-  const NeighbourDialog next = neighbourOfEndCode(ended);
-  // The pipe-type dialog opens on the last pipe type, the others on the dialog's.
-  ovOpenNeighbourDialog(next, database.connection(), next == NeighbourDialog::PipeTypes ? ovLastPipeType() : pipeType);
+  ovShowDialogChain(first, database.connection(), 0);
   return kWorkerDone;
 }
 
 }  // namespace
 
-int ovLispPipeSizingTable() { return runLocked(sizingTableWorker); }
+int ovLispPipeSizingTable() {
+  return runLocked([] { return showDialogs(NeighbourDialog::SizingTables); });
+}
+
+int ovLispPipeSize() {
+  return runLocked([] { return showDialogs(NeighbourDialog::PipeSizes); });
+}

@@ -18,6 +18,8 @@ enum class GridCellKind {
 enum class GridNoticeKind {
   StartEdit,         // an edit of the cell starts; the dialog may refuse
   EndEdit,           // an edit ends with text; the dialog may refuse or change the text
+  CellChanged,       // the cell took the text of an edit (the answer is not read): the
+                     // dialog may now move the row, which it cannot while the edit ends
   SelectionChanged,  // the selected cell moved to row, column (after the fact)
   CheckChanged,      // a check-box cell is about to take text ("-1" or "0"); may refuse
   ButtonClicked,     // a button cell was clicked

@@ -184,6 +184,7 @@ TEST(Grid, TypingSendsStartAndEndNotices) {
   grid.setText(2, 1, L"old");
   std::vector<GridNoticeKind> seen;
   std::wstring textDuringEnd;
+  std::wstring textAfterEnd;
   GridNoticeKind refuse = GridNoticeKind::ButtonClicked;
   grid.setNoticeHandler([&](GridNotice& n) {
     seen.push_back(n.kind);
@@ -194,12 +195,14 @@ TEST(Grid, TypingSendsStartAndEndNotices) {
       textDuringEnd = grid.text(n.row, n.column);
       n.text = L"GATE";
     }
+    if (n.kind == GridNoticeKind::CellChanged) textAfterEnd = grid.text(n.row, n.column);
     return n.kind != refuse;
   });
   EXPECT_EQ(grid.userTypeIntoCell(2, 1, L"Browse"), L"");
   EXPECT_EQ(seen, (std::vector<GridNoticeKind>{GridNoticeKind::SelectionChanged, GridNoticeKind::StartEdit,
-                                               GridNoticeKind::EndEdit}));
+                                               GridNoticeKind::EndEdit, GridNoticeKind::CellChanged}));
   EXPECT_EQ(textDuringEnd, L"old");
+  EXPECT_EQ(textAfterEnd, L"GATE") << "the change is told once the cell holds the text";
   EXPECT_EQ(grid.text(2, 1), L"GATE");
   EXPECT_FALSE(grid.isEditing());
 

@@ -180,8 +180,8 @@ TEST_F(GridDialogTest, ScriptedGridActionsAndTheScreenAfterThem) {
             L"\n-> closed with OK");
   const std::vector<GridNoticeKind> expected = {
       GridNoticeKind::SelectionChanged, GridNoticeKind::StartEdit, GridNoticeKind::EndEdit,
-      GridNoticeKind::SelectionChanged, GridNoticeKind::StartEdit, GridNoticeKind::EndEdit,
-      GridNoticeKind::SelectionChanged, GridNoticeKind::CheckChanged};
+      GridNoticeKind::CellChanged,      GridNoticeKind::SelectionChanged, GridNoticeKind::StartEdit,
+      GridNoticeKind::EndEdit,          GridNoticeKind::SelectionChanged, GridNoticeKind::CheckChanged};
   EXPECT_EQ(dialog.notices, expected);
 }
 
