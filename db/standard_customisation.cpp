@@ -116,27 +116,29 @@ const StandardFlowLookup kHunterFlushTank[] = {
     {400, 105.0},  {500, 124.0},  {750, 170.0},  {1000, 208.0}, {1250, 239.0}, {1500, 269.0},
     {2000, 325.0}, {2500, 380.0}, {3000, 433.0}, {4000, 525.0}, {5000, 593.0}, {-1, 1.0},
 };
+// The first category of a type is the one its sizing tables are in; every other one
+// converts into it.
 const StandardFlowCategory kWaterCategories[] = {
-    {L"Fixture Units", 1, 1.0, L" WSFU", {}},
-    {L"Flow (gpm)", 2, 1.0, L" GPM", kHunterFlushTank},
+    {L"Flow (gpm)", 1, 1.0, L" GPM", {}},
+    {L"Fixture Units", 2, 1.0, L" WSFU", kHunterFlushTank},
 };
-// A drainage fixture unit is one cubic foot per minute, 7.5 gpm.
+// A drainage fixture unit is one cubic foot per minute, 7.5 gpm: a gpm is 1/7.5 DFU.
 const StandardFlowCategory kSanitaryCategories[] = {
     {L"Drainage Fixture Units", 1, 1.0, L" DFU", {}},
-    {L"Flow (gpm)", 1, 7.5, L" GPM", {}},
+    {L"Flow (gpm)", 1, 0.13333, L" GPM", {}},
 };
 const StandardFlowCategory kVentCategories[] = {
     {L"Drainage Fixture Units", 1, 1.0, L" DFU", {}},
 };
 // 0.0104 gpm per square foot per inch of rain an hour, at 4 in/h.
 const StandardFlowCategory kStormCategories[] = {
-    {L"Roof Area (sq ft)", 1, 1.0, L" SF", {}},
-    {L"Flow (gpm)", 1, 0.0416, L" GPM", {}},
+    {L"Flow (gpm)", 1, 1.0, L" GPM", {}},
+    {L"Roof Area (sq ft)", 1, 0.0416, L" SF", {}},
 };
 // Natural gas at 1,000 Btu per cubic foot: one cubic foot per hour per MBH.
 const StandardFlowCategory kGasCategories[] = {
-    {L"Load (MBH)", 1, 1.0, L" MBH", {}},
     {L"Flow (CFH)", 1, 1.0, L" CFH", {}},
+    {L"Load (MBH)", 1, 1.0, L" MBH", {}},
 };
 
 // ---- Linetypes: short runs stay continuous, the pattern would not show ----

@@ -62,6 +62,12 @@ std::vector<QueryRow> queryRows(const ProjectDatabasePtr& db, const std::wstring
   return rows;
 }
 
+bool runSqlReported(const ProjectDatabasePtr& db, const std::wstring& sql) {
+  if (!db || db->Execute(_bstr_t(sql.c_str())) == VARIANT_TRUE) return true;
+  ovReportDatabaseError(db);
+  return false;
+}
+
 void executeSql(const ProjectDatabasePtr& db, const std::wstring& sql) {
   if (db && db->Execute(_bstr_t(sql.c_str())) != VARIANT_TRUE) failStatement(db);
 }

@@ -24,3 +24,6 @@ struct QueryRow {
 std::vector<QueryRow> queryRows(const ProjectDatabasePtr& db, const std::wstring& sql);
 // Runs any other statement, with the same failure handling.
 void executeSql(const ProjectDatabasePtr& db, const std::wstring& sql);
+// Runs a statement whose failure the caller lets pass: reported on the command line,
+// answered false.
+bool runSqlReported(const ProjectDatabasePtr& db, const std::wstring& sql);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "arx/aced_alert.h"
+#include "arx/aced_lisp.h"
 #include "arx/db_database.h"
 #include "arx/db_symtab.h"
 #include "arx/resbuf.h"
@@ -104,4 +105,12 @@ int ovDialogFailureCheck(int result) {
                       MB_OK | MB_ICONINFORMATION);
   }
   return result;
+}
+
+ResbufChain ovInvokeHost(resbuf* request, int* status) {
+  ResbufChain call(request);
+  resbuf* answer = nullptr;
+  const int result = acedInvoke(call.get(), &answer);
+  if (status != nullptr) *status = result;
+  return ResbufChain(answer);
 }

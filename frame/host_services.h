@@ -5,6 +5,7 @@
 #include <string>
 
 #include "arx/status.h"
+#include "frame/resbuf_chain.h"
 
 class AcDbEntity;
 
@@ -29,3 +30,8 @@ inline constexpr wchar_t kComponentsDownload[] = L"https://downloads.orvane.exam
 // Passes a dialog's result through; for -1 or 3 (the dialog could not be created)
 // offers to download the components first.
 int ovDialogFailureCheck(int result);
+
+// Calls a function of the host's LISP program: request is the function's name and its
+// arguments (released here). Answers what it returned (null when nothing or when the
+// call failed); status, when given, receives acedInvoke's status.
+ResbufChain ovInvokeHost(resbuf* request, int* status = nullptr);

@@ -14,7 +14,7 @@
 #include "db/tblPipeType.h"
 #include "dialogs/number_text.h"
 #include "dialogs/project_sql.h"
-#include "frame/resbuf_chain.h"
+#include "frame/host_services.h"
 #include "sizing/CDialogSizingValuesCopy.h"
 #include "sizing/last_pipe_type.h"
 #include "sizing/neighbour_dialogs.h"
@@ -30,14 +30,6 @@ constexpr wchar_t kNewTableName[] = L"New Sizing Table";
 std::wstring flowText(double flow) { return formatNumber(flow, 5, true); }
 
 std::wstring number(int value) { return std::to_wstring(value); }
-
-// Calls a function of the host's LISP program; what it answers is not read.
-void invokeHost(resbuf* call) {
-  ResbufChain request(call);
-  resbuf* answer = nullptr;
-  acedInvoke(request.get(), &answer);
-  ResbufChain result(answer);
-}
 
 std::wstring labelGroupCondition(const wchar_t* key, int tableKey) {
   return std::wstring(L" where sKey = \"") + key + L"\"" + L" and sGroup = \"Pipe Sizing Table:" + number(tableKey) +
@@ -219,7 +211,7 @@ void CDialogPipeSizingTable::saveCurrentTable(bool writeBack) {
   const int stored = table_->ixPipeSizingTable();
   if (stored < 1) return;
   if (adding)
-    invokeHost(acutBuildList(RTSTR, L"pipeSizingTable-createLabelGroup", RTLONG, stored, RTSTR, name.c_str(), 0));
+    ovInvokeHost(acutBuildList(RTSTR, L"pipeSizingTable-createLabelGroup", RTLONG, stored, RTSTR, name.c_str(), 0));
   else
     updateLabelGroup(stored, name, horizontalOnly);
   if (writeBack) tables_.setText(row, kTableKey, number(stored));
@@ -311,7 +303,7 @@ void CDialogPipeSizingTable::onDelete() {
     const std::wstring question = L"Are you sure you want to delete \"" + tables_.text(row, kTableName) + L"\"?";
     if (MessageBox(question.c_str(), kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   }
-  invokeHost(acutBuildList(RTSTR, L"pipeSizingTable-deleteRecord", RTLONG, key, 0));
+  ovInvokeHost(acutBuildList(RTSTR, L"pipeSizingTable-deleteRecord", RTLONG, key, 0));
   if (table_->Find(key)) {
     MessageBox(L"Unable to delete sizing table.", kTitle, MB_OK);
     return;

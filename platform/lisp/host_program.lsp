@@ -94,8 +94,8 @@
 
 ;; The pipe's flows converted into its type's base category and added up. Each
 ;; category counts v, the pipe's fixed plus calculated value: the base category (the
-;; first in order) v as it is, a lookup category (conversion 2) the flow of v fixtures,
-;; any other v times its multiplier.
+;; first in order) v as it is, a lookup category (conversion 2) the flow of v fixtures
+;; (none for no fixtures), any other v times its multiplier.
 (defun pipeSumCategory-convertFlow (ixPipe / categories total base v)
   (host-check-arguments "pipeSumCategory-convertFlow" "i" (list ixPipe))
   (setq categories (host-sql "SELECT c.ixPipeSumCategory, c.iConversionType, c.dMultiplier FROM tblPipeSumCategory c, tblPipe p WHERE p.ixPipe = ? AND c.ixPipeType = p.ixPipeType ORDER BY c.iOrder, c.ixPipeSumCategory" ixPipe)
@@ -105,6 +105,7 @@
     (setq v (car (car (host-sql "SELECT coalesce(sum(dValue), 0.0) FROM tblPipeSum WHERE ixPipe = ? AND ixPipeSumCategory = ?"
                                 ixPipe (car category))))
           total (+ total (cond (base v)
+                               ((= v 0) 0.0)
                                ((= (cadr category) 2) (ov-host-lookup-flow (car category) v))
                                (T (* v (caddr category)))))
           base nil))
@@ -123,8 +124,10 @@
   (host-check-arguments "pipe-query-elevationTileCheck" "i" (list ix))
   (if (host-sql "SELECT 1 FROM tblPipe WHERE ixPipe = ? AND ixPipeRiserPrevious IS NOT NULL" ix) 1 0))
 
+;; The query dialog's "Edit. . ." button: the flow categories of the project.
 (defun plumb-customization-project-editPipeSumCategory ()
   (host-check-arguments "plumb-customization-project-editPipeSumCategory" "" nil)
+  (ov_plumb-pipeSumCategory)
   nil)
 
 ;; The pipe types a pipe can take: those with at least one size, in their order.

@@ -68,7 +68,11 @@ void CDialogItem::SetWindowText(LPCTSTR text) {
       current_ = FindStringExact(-1, value.c_str());
       text_ = (current_ != CB_ERR || editableList_) ? value : L"";
       break;
-    default: text_ = value; break;
+    default:
+      // New text leaves nothing selected, the caret at its start.
+      text_ = value;
+      selStart_ = selEnd_ = 0;
+      break;
   }
 }
 

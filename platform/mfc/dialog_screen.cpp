@@ -148,7 +148,14 @@ std::wstring dialogScreen(const CDialog& dialog) {
       case DialogControlKind::Grid: line += L"grid " + quoted(item->label()) + L":"; break;
     }
     if (!item->IsWindowEnabled()) line += L" (disabled)";
-    if (item->GetDlgCtrlID() == dialog.focusId()) line += L" (focus)";
+    if (item->GetDlgCtrlID() == dialog.focusId()) {
+      // A field's selected text is what the next typing replaces.
+      const std::wstring text = item->windowText();
+      const int start = item->selectionStart();
+      const int end = std::min(item->selectionEnd(), static_cast<int>(text.size()));
+      const bool selection = item->kind() == DialogControlKind::Field && start < end;
+      line += selection ? L" (focus, " + quoted(text.substr(start, end - start)) + L" selected)" : L" (focus)";
+    }
     out += line + L"\n";
     if (item->kind() == DialogControlKind::Grid && item->grid()) out += gridTable(*item->grid());
   }

@@ -12,6 +12,7 @@ class GridControl;
 //   == CAPTION (NAME) ==
 //   [1] button "&OK"
 //   [1001] field "Name:" = "abc" (disabled)
+//   [1004] field "Multiplier:" = "0" (focus, "0" selected)
 //   [1002] check "&Vertical" = on
 //   [1003] list "Pipe Type:" = "PVC" of PVC | Copper
 //   [1052] grid "sizes":
