@@ -4,6 +4,7 @@
 
 #include "arrow/arrow_lisp.h"
 #include "arx/aced_lisp.h"
+#include "dialogs/customisation_lisp.h"
 #include "dialogs/options_lisp.h"
 #include "frame/frame_functions.h"
 #include "pipe/pipe_drawing_lisp.h"
@@ -31,14 +32,14 @@ const ovLispFunction kTable[kLispFunctionCount] = {
     {L"ov_plumb-pipe-elbowList", ovLispPipeElbowList},
     {L"ov_plumb-pipe-arcList", ovLispPipeArcList},
     {L"ov_plumb-options", ovLispOptions},
-    {L"ov_plumb-pipeLinetype", nullptr},
+    {L"ov_plumb-pipeLinetype", ovLispPipeLinetype},
     {L"ov_plumb-tblDwgValve", nullptr},
     {L"ov_plumb-pipeSumCategory", ovLispPipeSumCategory},
-    {L"ov_plumb-pipeType", nullptr},
+    {L"ov_plumb-pipeType", ovLispPipeType},
     {L"ov_plumb-pipeSum", ovLispPipeSum},
     {L"ov_plumb-editFloorDefinition", nullptr},
     {L"ov_plumb-insertFixtureConnection", nullptr},
-    {L"ov_plumb-pipeLabel", nullptr},
+    {L"ov_plumb-pipeLabel", ovLispPipeLabel},
     {L"ov_plumb-ProjectExplorer", nullptr},
     {L"ov_plumb-alignmentPoint-Query", nullptr},
     {L"ov_plumb-intersectPtrapLine", ovLispIntersectPtrapLine},

@@ -9,7 +9,7 @@
 #include "db/tblPipeType.h"
 #include "dialogs/number_text.h"
 #include "dialogs/project_sql.h"
-#include "sizing/neighbour_dialogs.h"
+#include "dialogs/dialog_chain.h"
 
 namespace {
 

@@ -37,7 +37,7 @@ class CDialogPipeSize : public CAcUiDialog {
   void OnOK() override;
 
   // The pipe type of the row selected when the dialog was closed with OK or a button.
-  int rememberedPipeType() const { return pipeType_; }
+  int currentPipeType() const { return pipeType_; }
 
  private:
   void loadRows();

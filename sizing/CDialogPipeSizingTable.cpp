@@ -17,7 +17,7 @@
 #include "frame/host_services.h"
 #include "sizing/CDialogSizingValuesCopy.h"
 #include "sizing/last_pipe_type.h"
-#include "sizing/neighbour_dialogs.h"
+#include "dialogs/dialog_chain.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 
 #include "db/tblPipeSumCategory.h"
 #include "db/tblPipeType.h"
+#include "dialogs/dialog_chain.h"
 #include "dialogs/number_text.h"
 #include "dialogs/project_sql.h"
 #include "sizing/CDialogLookup.h"
@@ -27,11 +28,13 @@ std::wstring multiplierText(double value) { return formatNumber(value, 5, true);
 
 }  // namespace
 
-CDialogSumCategory::CDialogSumCategory(CWnd* parent, const ProjectDatabasePtr& connection)
+CDialogSumCategory::CDialogSumCategory(CWnd* parent, const ProjectDatabasePtr& connection, int pipeType)
     : CAcUiDialog(IDD, parent),
       connection_(connection),
       category_(std::make_unique<tblPipeSumCategory>(connection, false)),
-      type_(std::make_unique<tblPipeType>(connection, false)) {
+      type_(std::make_unique<tblPipeType>(connection, false)),
+      pipeType_(pipeType) {
+  addButton(kEditPipeTypes, L"Edit Pipe Types...");
   addButton(kNew, L"&New");
   addButton(kDelete, L"&Delete");
   addButton(kMoveUp, L"Move &Up");
@@ -45,6 +48,7 @@ CDialogSumCategory::CDialogSumCategory(CWnd* parent, const ProjectDatabasePtr& c
   onClicked(kMoveUp, [this] { onMove(-1); });
   onClicked(kMoveDown, [this] { onMove(1); });
   onClicked(kEditConversion, [this] { onEditConversion(); });
+  onClicked(kEditPipeTypes, [this] { closeFor(neighbourEndCode(NeighbourDialog::PipeTypes)); });
   onGridNotice(kGrid, [this](GridNotice& notice) { return onNotice(notice); });
 }
 
@@ -67,7 +71,10 @@ BOOL CDialogSumCategory::OnInitDialog() {
   applyOrder();
   for (int row = grid_.headingRowCount(); row < grid_.rowCount(); ++row)
     if (isBase(row)) grid_.setText(row, kColumnMultiplier, L"1");
-  if (grid_.rowCount() > grid_.headingRowCount()) grid_.setSelectedCell(grid_.headingRowCount(), kColumnName);
+  int selected = grid_.headingRowCount();
+  for (int row = grid_.headingRowCount(); row < grid_.rowCount(); ++row)
+    if (pipeType_ > 0 && isHeading(row) && pipeTypeOf(row) == pipeType_) selected = isCategory(row + 1) ? row + 1 : row;
+  if (selected < grid_.rowCount()) grid_.setSelectedCell(selected, kColumnName);
   return TRUE;
 }
 
@@ -205,11 +212,15 @@ void CDialogSumCategory::onEditConversion() {
 
 // ---- OK ----
 
-void CDialogSumCategory::OnOK() {
+void CDialogSumCategory::OnOK() { closeFor(IDOK); }
+
+void CDialogSumCategory::closeFor(int endCode) {
   removeStored();
   renameWithoutCollisions();
   storeRows();
-  CAcUiDialog::OnOK();
+  const int selected = grid_.selectedRow();
+  if (selected >= grid_.headingRowCount()) pipeType_ = pipeTypeOf(selected);
+  EndDialog(endCode);
 }
 
 void CDialogSumCategory::removeStored() {

@@ -23,6 +23,7 @@ class CDialogSumCategory : public CAcUiDialog {
   static constexpr int kMoveDown = 1004;
   static constexpr int kEditConversion = 1005;
   static constexpr int kGrid = 1006;
+  static constexpr int kEditPipeTypes = 1007;
 
   // Columns; the order, the keys and the multiplier are hidden.
   static constexpr int kColumnOrder = 0;
@@ -34,11 +35,15 @@ class CDialogSumCategory : public CAcUiDialog {
   static constexpr int kColumnConversion = 6;
   static constexpr int kColumnMultiplier = 7;
 
-  CDialogSumCategory(CWnd* parent, const ProjectDatabasePtr& connection);
+  // pipeType: the type whose categories are selected first (0: the first row).
+  CDialogSumCategory(CWnd* parent, const ProjectDatabasePtr& connection, int pipeType);
   ~CDialogSumCategory() override;
 
   BOOL OnInitDialog() override;
   void OnOK() override;
+
+  // The pipe type of the row selected when the dialog was closed with OK or a button.
+  int currentPipeType() const { return pipeType_; }
 
  private:
   void loadRows();
@@ -47,6 +52,7 @@ class CDialogSumCategory : public CAcUiDialog {
   void onDelete();
   void onMove(int step);
   void onEditConversion();
+  void closeFor(int endCode);
   bool onNotice(GridNotice& notice);
   // Greys the conversion of each type's first category and numbers the categories of
   // each type in grid order.
@@ -68,4 +74,5 @@ class CDialogSumCategory : public CAcUiDialog {
   std::unique_ptr<tblPipeType> type_;
   ovGrid grid_;
   std::vector<int> removed_;
+  int pipeType_;
 };

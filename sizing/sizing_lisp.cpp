@@ -1,51 +1,20 @@
-// The sizing dialogs' LISP functions: each reads the optional database file and shows
-// its dialog on that database with the document locked, and the neighbouring dialogs
-// the user goes on to.
+// The sizing and flow dialogs' LISP functions. Those without arguments of their own
+// open their dialog through the chain of customisation dialogs; the pipe query reads
+// its pipe and answers the pipe's settings.
 #include "sizing/sizing_lisp.h"
 
 #include <string>
 
 #include "arx/aced_lisp.h"
+#include "dialogs/dialog_chain.h"
 #include "dialogs/dialog_database.h"
 #include "frame/host_services.h"
 #include "frame/lisp_args.h"
 #include "frame/lisp_frame.h"
 #include "frame/lisp_result.h"
 #include "sizing/CDialogPipeSum.h"
-#include "sizing/CDialogSumCategory.h"
-#include "sizing/neighbour_dialogs.h"
 
 namespace {
-
-// The optional first argument: a database file. Anything but a text there is refused.
-bool readDatabaseFile(std::wstring& file) {
-  ArgCursor args;
-  return args.atEnd() || argString(args, file);
-}
-
-// Shows the first dialog of a chain on the database the caller names, or the project's.
-int showDialogs(NeighbourDialog first) {
-  std::wstring file;
-  if (!readDatabaseFile(file)) return kWorkerWrongType;
-  acedRetNil();
-  DialogDatabase database(file);
-  if (!database.connection()) return kWorkerDone;
-  ModuleResourceScope resources;
-  ovShowDialogChain(first, database.connection(), 0);
-  return kWorkerDone;
-}
-
-int showCategories() {
-  std::wstring file;
-  if (!readDatabaseFile(file)) return kWorkerWrongType;
-  acedRetNil();
-  DialogDatabase database(file);
-  if (!database.connection()) return kWorkerDone;
-  ModuleResourceScope resources;
-  CDialogSumCategory dialog(ovDialogParent(), database.connection());
-  ovDialogFailureCheck(static_cast<int>(dialog.DoModal()));
-  return kWorkerDone;
-}
 
 // The pipe's settings as the LISP program stores them, in the order it reads them.
 void returnAnswer(const PipeSumAnswer& answer) {
@@ -90,14 +59,10 @@ int showPipeQuery() {
 
 }  // namespace
 
-int ovLispPipeSizingTable() {
-  return runLocked([] { return showDialogs(NeighbourDialog::SizingTables); });
-}
+int ovLispPipeSizingTable() { return ovDialogChainFunction(NeighbourDialog::SizingTables); }
 
-int ovLispPipeSize() {
-  return runLocked([] { return showDialogs(NeighbourDialog::PipeSizes); });
-}
+int ovLispPipeSize() { return ovDialogChainFunction(NeighbourDialog::PipeSizes); }
 
-int ovLispPipeSumCategory() { return runLocked(showCategories); }
+int ovLispPipeSumCategory() { return ovDialogChainFunction(NeighbourDialog::FlowCategories); }
 
 int ovLispPipeSum() { return runLocked(showPipeQuery); }

@@ -202,15 +202,15 @@
     (ov-host-copy-rows (car table) (cdr table) "ixPipeType = ?" ixMimic (list (cons "ixPipeType" ixNew))))
   nil)
 
-;; Removes what refers to the type from every table but tblPipeType itself, whose row
-;; the pipe-type dialog deletes: first the values and lookup rows that hang on the
-;; type's sizing tables and flow categories, then every row with its ixPipeType.
+;; Removes the type and what refers to it: first the values and lookup rows that hang
+;; on the type's sizing tables and flow categories, then every row with its ixPipeType,
+;; the type's own row in tblPipeType last.
 (defun plumb-deletePipeType (ix)
   (host-check-arguments "plumb-deletePipeType" "i" (list ix))
   (host-sql "DELETE FROM tblPipeSizingValue WHERE ixPipeSizingTable IN (SELECT ixPipeSizingTable FROM tblPipeSizingTable WHERE ixPipeType = ?)" ix)
   (host-sql "DELETE FROM tblPipeFlowLookup WHERE ixPipeSumCategory IN (SELECT ixPipeSumCategory FROM tblPipeSumCategory WHERE ixPipeType = ?)" ix)
   (foreach table (ov-host-column
-                   (host-sql "SELECT m.name FROM sqlite_master m, pragma_table_info(m.name) c WHERE m.type = 'table' AND c.name = 'ixPipeType' AND m.name <> 'tblPipeType'"))
+                   (host-sql "SELECT m.name FROM sqlite_master m, pragma_table_info(m.name) c WHERE m.type = 'table' AND c.name = 'ixPipeType' ORDER BY m.name = 'tblPipeType', m.name"))
     (host-sql (strcat "DELETE FROM \"" table "\" WHERE ixPipeType = ?") ix))
   nil)
 

@@ -20,7 +20,7 @@
 (print (= (pipe-query-getNumber) (length (cdr (car (pipe-usableTypes-withPipe-arx 1 nil 3))))))
 (print (member "Empty" (cadr (pipe-usableTypes-withPipe-arx 1 3 nil))))
 (print (car (car (pipe-usableTypes-withPipe-arx 1 3 nil))))
-; Deleting a type removes what refers to it everywhere but the type's own row.
+; Deleting a type removes it and what refers to it everywhere.
 (pipe-insertFixtureConnection-resetGlobal)
 (plumb-deletePipeType ptype)
 (print (host-sql "SELECT (SELECT count(*) FROM tblPipeSize WHERE ixPipeType = ?1), (SELECT count(*) FROM tblPipeSizingTable WHERE ixPipeType = ?1), (SELECT count(*) FROM tblPipeSumCategory WHERE ixPipeType = ?1), (SELECT count(*) FROM tblPipeLabel WHERE ixPipeType = ?1), (SELECT count(*) FROM tblPipeType WHERE ixPipeType = ?1)" ptype))

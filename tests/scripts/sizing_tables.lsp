@@ -3,7 +3,8 @@
 ; The sizing-table editor on a new project, driven as a user drives it: the first run
 ; edits flows and flags of the cold-water tables, renames one, moves it up and leaves
 ; for another pipe type, then escapes; what it stored stays. The second closes with OK
-; on Vent, so the third opens there; "Edit Pipe Types..." stores and closes first.
+; on Vent, so the third opens there; "Edit Pipe Types..." stores and closes first, then
+; opens the pipe types on Vent.
 (ov_plumb-getLayer "LABEL" 1)
 (defun tables (type)
   (host-sql "SELECT ixPipeSizingTable, iSortOrder, sName, bActive, bHorizontalOnly FROM tblPipeSizingTable WHERE ixPipeType = ? ORDER BY iSortOrder" type))
