@@ -30,8 +30,12 @@ bool run(ProjectDatabase& db, const std::wstring& statement, std::wstring& error
 
 }  // namespace
 
+// A key once given is never given again: drawings, other tables and the host's own
+// data keep keys long after a row is deleted, and a new row taking an old key would
+// take over what pointed at the old one.
 std::wstring createTableStatement(const TableDeclaration& table) {
-  std::wstring sql = L"CREATE TABLE " + std::wstring(table.name) + L" (" + table.keyColumn() + L" INTEGER PRIMARY KEY";
+  std::wstring sql =
+      L"CREATE TABLE " + std::wstring(table.name) + L" (" + table.keyColumn() + L" INTEGER PRIMARY KEY AUTOINCREMENT";
   for (const ColumnDeclaration& column : table.columns.subspan(1)) sql += L", " + columnDefinition(column);
   return sql + L")";
 }

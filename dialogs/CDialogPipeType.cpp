@@ -55,11 +55,10 @@ const ChoiceColumn kChoiceColumns[] = {
 
 // The mimic the host's chooser answered: RTNORM with an integer.
 std::optional<int> chosenMimic(const std::vector<int>& removed) {
-  resbuf* request = acutBuildList(RTSTR, L"plumb-createPipeType-chooseMimic", RTLB, 0);
-  resbuf* last = request;
-  while (last->rbnext != nullptr) last = last->rbnext;
-  for (int key : removed) last = last->rbnext = acutBuildList(RTLONG, key, 0);
-  last->rbnext = acutBuildList(RTLE, 0);
+  resbuf* request = acutBuildList(RTSTR, L"plumb-createPipeType-chooseMimic", 0);
+  resbuf* last = ovAppendChain(request, acutBuildList(RTLB, 0));
+  for (int key : removed) last = ovAppendChain(last, acutBuildList(RTLONG, key, 0));
+  ovAppendChain(last, acutBuildList(RTLE, 0));
   int status = RTERROR;
   ResbufChain answer = ovInvokeHost(request, &status);
   if (status != RTNORM || !answer) return std::nullopt;

@@ -8,3 +8,8 @@ int ovLispPipeType();
 int ovLispPipeLabel();
 // ov_plumb-pipeLinetype [DATABASE-FILE]: the linetypes.
 int ovLispPipeLinetype();
+// ov_plumb-tblDwgValve SYMBOL-FOLDER [DATABASE-FILE]: the pipe symbol blocks.
+int ovLispDwgValve();
+// ov_plumb-insertFixtureConnection [DATABASE-FILE]: the next fixture connection's
+// settings; answers T when the user pressed OK, nil otherwise.
+int ovLispInsertFixtureConnection();

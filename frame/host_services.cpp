@@ -114,3 +114,11 @@ ResbufChain ovInvokeHost(resbuf* request, int* status) {
   if (status != nullptr) *status = result;
   return ResbufChain(answer);
 }
+
+resbuf* ovAppendChain(resbuf* list, resbuf* chain) {
+  resbuf* last = list;
+  while (last->rbnext != nullptr) last = last->rbnext;
+  last->rbnext = chain;
+  while (last->rbnext != nullptr) last = last->rbnext;
+  return last;
+}

@@ -35,3 +35,7 @@ int ovDialogFailureCheck(int result);
 // arguments (released here). Answers what it returned (null when nothing or when the
 // call failed); status, when given, receives acedInvoke's status.
 ResbufChain ovInvokeHost(resbuf* request, int* status = nullptr);
+
+// Hangs chain after the last buffer of list (a request being built; any of its
+// buffers will do, its last is quickest); answers the new last buffer.
+resbuf* ovAppendChain(resbuf* list, resbuf* chain);

@@ -195,7 +195,7 @@ void CDialogPipeSum::loadPipeTypes() {
     const std::vector<std::wstring> names = answerTexts(rb);
     for (std::size_t i = 0; i < keys.size() && i < names.size(); ++i) pipeTypes_.push_back({keys[i], names[i]});
   }
-  fillList(GetDlgItem(kPipeType), pipeTypes_, storedType_, false);
+  fillKeyedList(GetDlgItem(kPipeType), pipeTypes_, storedType_, false);
 }
 
 void CDialogPipeSum::loadStaticValues() {
@@ -228,7 +228,7 @@ void CDialogPipeSum::loadSizeChoices(int pipeType) {
     sizes_.push_back({size.integer(0), size.text(1)});
     if (size.integer(0) == pipe_->ixPipeSize()) sizes_.front().text += L" (" + size.text(1) + L")";
   }
-  fillList(GetDlgItem(kPipeSize), sizes_, pipe_->bSizeLocked() ? pipe_->ixPipeSize() : 0, true);
+  fillKeyedList(GetDlgItem(kPipeSize), sizes_, pipe_->bSizeLocked() ? pipe_->ixPipeSize() : 0, true);
 }
 
 void CDialogPipeSum::loadSizingTableChoices(int pipeType) {
@@ -236,14 +236,14 @@ void CDialogPipeSum::loadSizingTableChoices(int pipeType) {
                            L" WHERE ixPipeType = " + number(pipeType) + L" and bActive = -1" + L" ORDER BY iSortOrder";
   sizingTables_ = {{0, kSameAsPrevious}};
   for (const QueryRow& table : queryRows(connection_, sql)) sizingTables_.push_back({table.integer(0), table.text(1)});
-  fillList(GetDlgItem(kSizingTable), sizingTables_, pipe_->ixPipeSizingTable(), true);
+  fillKeyedList(GetDlgItem(kSizingTable), sizingTables_, pipe_->ixPipeSizingTable(), true);
 }
 
 void CDialogPipeSum::loadLayerSystems() {
   layerSystems_.clear();
   for (const QueryRow& system : queryRows(connection_, L"Select ixLayerSystem, sDescription from tblLayerSystem"))
     layerSystems_.push_back({system.integer(0), system.text(1)});
-  fillList(GetDlgItem(kLayerSystem), layerSystems_, pipe_->ixLayerSystem(), false);
+  fillKeyedList(GetDlgItem(kLayerSystem), layerSystems_, pipe_->ixLayerSystem(), false);
 }
 
 void CDialogPipeSum::applyTileCheck() {
@@ -257,7 +257,7 @@ void CDialogPipeSum::applyTileCheck() {
 
 void CDialogPipeSum::buildGrid(int pipeType) {
   grid_.deleteNonHeadingRows();
-  std::vector<Choice> categories;
+  KeyedEntries categories;
   for (const QueryRow& category :
        queryRows(connection_, L"select ixPipeSumCategory, sName from tblPipeSumCategory where ixPipeType = " +
                                   number(pipeType) + L" order by iOrder"))
@@ -268,7 +268,7 @@ void CDialogPipeSum::buildGrid(int pipeType) {
   if (pipeType == storedType_) showConvertedFlow(firstCalculated, categories.size());
 }
 
-void CDialogPipeSum::addSumRows(const std::vector<Choice>& categories, bool fixed, int pipeType) {
+void CDialogPipeSum::addSumRows(const KeyedEntries& categories, bool fixed, int pipeType) {
   const int heading = grid_.insertRow();
   grid_.setText(heading, kColumnName, fixed ? L"Fixed Values" : L"Calculated Values");
   grid_.setRowReadOnly(heading, true);
@@ -322,7 +322,7 @@ void CDialogPipeSum::onPipeTypeChosen() {
       MessageBox(L"No sizes exist. Close this window and open the project's Pipe Size dialog in the Customization "
                  L"menu to create new ones.",
                  kTitle, MB_OK | MB_ICONEXCLAMATION);
-      fillList(list, pipeTypes_, shownType_, false);
+      fillKeyedList(list, pipeTypes_, shownType_, false);
       return;
     }
     const std::wstring name = pipeTypes_[static_cast<std::size_t>(at)].text;
@@ -428,15 +428,15 @@ void CDialogPipeSum::fillAnswer() {
   const int sizeChoice = GetDlgItem(kPipeSize)->GetCurSel();
   answer_.sizeLocked = sizeChoice > 0;
   if (answer_.sizeLocked)
-    answer_.pipeSize = chosenKey(GetDlgItem(kPipeSize), sizes_);
+    answer_.pipeSize = chosenKeyOf(GetDlgItem(kPipeSize), sizes_);
   else if (answer_.pipeType != storedType_)
     answer_.pipeSize = sizes_.size() > 1 ? sizes_[1].key : 0;  // the new type's smallest size
   else
     answer_.pipeSize = found_ ? pipe_->ixPipeSize() : 0;
   // A pipe whose layer system is not listed keeps it.
-  answer_.layerSystem = chosenKey(GetDlgItem(kLayerSystem), layerSystems_);
+  answer_.layerSystem = chosenKeyOf(GetDlgItem(kLayerSystem), layerSystems_);
   if (answer_.layerSystem == 0 && found_) answer_.layerSystem = pipe_->ixLayerSystem();
-  answer_.sizingTable = chosenKey(GetDlgItem(kSizingTable), sizingTables_);
+  answer_.sizingTable = chosenKeyOf(GetDlgItem(kSizingTable), sizingTables_);
   answer_.ptrap = IsDlgButtonChecked(kPTrap) == BST_CHECKED;
   answer_.transparent = IsDlgButtonChecked(kTransparent) == BST_CHECKED;
   GetDlgItemText(kInsulation, text);
@@ -459,7 +459,7 @@ void CDialogPipeSum::fillAnswer() {
 // ---- lists ----
 
 int CDialogPipeSum::chosenPipeType() const {
-  const int chosen = chosenKey(GetDlgItem(kPipeType), pipeTypes_);
+  const int chosen = chosenKeyOf(GetDlgItem(kPipeType), pipeTypes_);
   return chosen != 0 ? chosen : storedType_;
 }
 
@@ -467,18 +467,3 @@ bool CDialogPipeSum::hasSizes(int pipeType) const {
   return !queryRows(connection_, L"SELECT ixPipeSize FROM tblPipeSize WHERE ixPipeType = " + number(pipeType)).empty();
 }
 
-int CDialogPipeSum::chosenKey(const CDialogItem* list, const std::vector<Choice>& choices) {
-  const int index = list->GetCurSel();
-  return index >= 0 && index < static_cast<int>(choices.size()) ? choices[static_cast<std::size_t>(index)].key : 0;
-}
-
-void CDialogPipeSum::fillList(CDialogItem* list, const std::vector<Choice>& choices, int selectedKey,
-                              bool firstWhenMissing) {
-  list->ResetContent();
-  int selected = choices.empty() || !firstWhenMissing ? CB_ERR : 0;
-  for (const Choice& choice : choices) {
-    const int entry = list->AddString(choice.text.c_str());
-    if (choice.key == selectedKey) selected = entry;
-  }
-  list->SetCurSel(selected);
-}

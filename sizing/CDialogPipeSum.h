@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/keyed_list.h"
 #include "grid/grid.h"
 #include "mfc/dialog.h"
 #include "projectdb/project_database.h"
@@ -73,11 +74,6 @@ class CDialogPipeSum : public CAcUiDialog {
   const PipeSumAnswer& answer() const { return answer_; }
 
  private:
-  struct Choice {
-    int key;
-    std::wstring text;
-  };
-
   void declareControls();
   void loadPipe();
   void loadPipeTypes();
@@ -90,7 +86,7 @@ class CDialogPipeSum : public CAcUiDialog {
   // The grid for a pipe type: the stored sums for the pipe's own type, else the fixed
   // values the pipe had when the dialog opened, one by one.
   void buildGrid(int pipeType);
-  void addSumRows(const std::vector<Choice>& categories, bool fixed, int pipeType);
+  void addSumRows(const KeyedEntries& categories, bool fixed, int pipeType);
   void showConvertedFlow(int firstCalculatedRow, std::size_t categoryCount);
 
   void onPipeTypeChosen();
@@ -106,9 +102,6 @@ class CDialogPipeSum : public CAcUiDialog {
 
   int chosenPipeType() const;
   bool hasSizes(int pipeType) const;
-  static int chosenKey(const CDialogItem* list, const std::vector<Choice>& choices);
-  // Selects the entry of selectedKey; when there is none, the first entry or none.
-  static void fillList(CDialogItem* list, const std::vector<Choice>& choices, int selectedKey, bool firstWhenMissing);
 
   ProjectDatabasePtr connection_;
   std::unique_ptr<tblPipe> pipe_;
@@ -120,9 +113,9 @@ class CDialogPipeSum : public CAcUiDialog {
   int storedType_ = 0;
   int shownType_ = 0;  // the type the grid and the size choices are for
   std::vector<std::wstring> openingFixedValues_;
-  std::vector<Choice> pipeTypes_;
-  std::vector<Choice> sizes_;
-  std::vector<Choice> sizingTables_;
-  std::vector<Choice> layerSystems_;
+  KeyedEntries pipeTypes_;
+  KeyedEntries sizes_;
+  KeyedEntries sizingTables_;
+  KeyedEntries layerSystems_;
   PipeSumAnswer answer_;
 };
