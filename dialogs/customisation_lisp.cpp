@@ -3,16 +3,20 @@
 // blocks and the fixture connection read their own arguments.
 #include "dialogs/customisation_lisp.h"
 
+#include <optional>
 #include <string>
 
 #include "arx/aced_lisp.h"
+#include "dialogs/CAlignQuery.h"
 #include "dialogs/CDialogDwgValve.h"
 #include "dialogs/DialogFixtureConnection.h"
+#include "dialogs/DialogFloorGroup.h"
 #include "dialogs/dialog_chain.h"
 #include "dialogs/dialog_database.h"
 #include "frame/host_services.h"
 #include "frame/lisp_args.h"
 #include "frame/lisp_frame.h"
+#include "frame/lisp_result.h"
 
 namespace {
 
@@ -45,6 +49,61 @@ int showFixtureConnection() {
   return kWorkerDone;
 }
 
+// The elevation the user picks in the drawing for the floors dialog; none when the
+// host program answers no number.
+std::optional<double> pickedElevation() {
+  int status = RTERROR;
+  ArgCursor answer(ovInvokeHost(acutBuildList(RTSTR, L"plumb-floor-selectDistance", 0), &status).release());
+  double elevation = 0.0;
+  if (status != RTNORM || !argReal(answer, elevation)) return std::nullopt;
+  return elevation;
+}
+
+// [FLOOR [DATABASE-FILE]]: the floors dialog, opened again after each pick.
+int showFloors() {
+  ArgCursor args;
+  int floorKey = 0;
+  std::wstring file;
+  // The floor may be left out (nil) before a file.
+  if (argInt(args, floorKey) || argString(args, file) || argSkip(args)) argString(args, file);
+  acedRetNil();
+  DialogDatabase database(file);
+  if (!database.connection()) return kWorkerDone;
+  ModuleResourceScope resources;
+  std::optional<PickedElevation> picked;
+  for (;;) {
+    DialogFloorGroup dialog(ovDialogParent(), database.connection(), floorKey, picked);
+    const int ended = ovDialogFailureCheck(static_cast<int>(dialog.DoModal()));
+    if (ended == IDOK) acedRetT();
+    if (ended != DialogFloorGroup::kPickElevation) break;
+    picked.reset();
+    if (const std::optional<double> elevation = pickedElevation())
+      picked = PickedElevation{dialog.pickRow(), *elevation};
+  }
+  return kWorkerDone;
+}
+
+int showArea() {
+  ArgCursor args;
+  int area = 0;
+  if (!argInt(args, area)) return kWorkerWrongType;
+  acedRetNil();
+  DialogDatabase database(L"");
+  if (!database.connection()) return kWorkerDone;
+  ModuleResourceScope resources;
+  CAlignQuery dialog(ovDialogParent(), database.connection(), area);
+  if (ovDialogFailureCheck(static_cast<int>(dialog.DoModal())) != IDOK) return kWorkerDone;
+  const AreaAnswer& answer = dialog.answer();
+  ResultList result;
+  resultListBegin(result);
+  resultAddStringLong(result, L"ixFloor", answer.floor);
+  resultAddStringString(result, L"sName", answer.name);
+  for (int type : answer.addedTypes)
+    if (dialog.inserting()) resultAddStringLong(result, L"ADD", type);
+  resultListReturn(result);
+  return kWorkerDone;
+}
+
 }  // namespace
 
 int ovLispPipeType() { return ovDialogChainFunction(NeighbourDialog::PipeTypes); }
@@ -56,3 +115,7 @@ int ovLispPipeLinetype() { return ovDialogChainFunction(NeighbourDialog::Linetyp
 int ovLispDwgValve() { return runLocked(showSymbols); }
 
 int ovLispInsertFixtureConnection() { return runLocked(showFixtureConnection); }
+
+int ovLispEditFloorDefinition() { return runInDocument(showFloors); }
+
+int ovLispAlignmentPointQuery() { return runInDocument(showArea); }

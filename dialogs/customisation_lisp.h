@@ -13,3 +13,9 @@ int ovLispDwgValve();
 // ov_plumb-insertFixtureConnection [DATABASE-FILE]: the next fixture connection's
 // settings; answers T when the user pressed OK, nil otherwise.
 int ovLispInsertFixtureConnection();
+// ov_plumb-editFloorDefinition [FLOOR [DATABASE-FILE]]: the floors, shown again after
+// each elevation the user picks; answers T after OK, nil otherwise.
+int ovLispEditFloorDefinition();
+// ov_plumb-alignmentPoint-Query AREA: the area dialog, inserting for -1; answers
+// (("ixFloor" . key) ("sName" . name) ["ADD" . pipe type] ...), nil when cancelled.
+int ovLispAlignmentPointQuery();

@@ -25,19 +25,25 @@ void beginWrite(tblGlobal& globals, const std::wstring& key) {
 
 }  // namespace
 
+double ovGetGlobalNumber(tblGlobal& globals, const std::wstring& key) {
+  if (!globals.FindBy(_variant_t(key.c_str())) || globals.isNull_dNumber()) return 0.0;
+  return globals.dNumber();
+}
+
+void ovSetGlobalNumber(tblGlobal& globals, const std::wstring& key, double value) {
+  beginWrite(globals, key);
+  globals.set_dNumber(value);
+  globals.set_bNumeric(true);
+  globals.Update();
+}
+
 double ovGetGlobalNumber(ovApplication* context, const std::wstring& key) {
   tblGlobal* globals = globalsOf(context);
-  if (globals == nullptr || !globals->FindBy(_variant_t(key.c_str())) || globals->isNull_dNumber()) return 0.0;
-  return globals->dNumber();
+  return globals != nullptr ? ovGetGlobalNumber(*globals, key) : 0.0;
 }
 
 void ovSetGlobalNumber(ovApplication* context, const std::wstring& key, double value) {
-  tblGlobal* globals = globalsOf(context);
-  if (globals == nullptr) return;
-  beginWrite(*globals, key);
-  globals->set_dNumber(value);
-  globals->set_bNumeric(true);
-  globals->Update();
+  if (tblGlobal* globals = globalsOf(context)) ovSetGlobalNumber(*globals, key, value);
 }
 
 std::wstring ovGetGlobalText(ovApplication* context, const std::wstring& key) {

@@ -11,6 +11,7 @@
 #include "db/tblPipeSum.h"
 #include "dialogs/number_text.h"
 #include "dialogs/project_sql.h"
+#include "frame/globals.h"
 #include "frame/host_services.h"
 
 namespace {
@@ -212,8 +213,8 @@ void CDialogPipeSum::loadInsulation() {
   const double lining = pipe_->dExteriorLining();
   double shown = lining;
   if (lining == 0.0) {
-    tblGlobal global(connection_);
-    shown = global.FindBy(_variant_t(L"EXTERIOR LINING WIDTH")) ? global.dNumber() : 0.0;
+    tblGlobal globals(connection_);
+    shown = ovGetGlobalNumber(globals, L"EXTERIOR LINING WIDTH");
   }
   CheckDlgButton(kInsulationBox, lining != 0.0 ? BST_CHECKED : BST_UNCHECKED);
   SetDlgItemText(kInsulation, formatNumber(shown, 2, true).c_str());

@@ -296,8 +296,15 @@
         (setq groups (cons (if topFirst chain (reverse chain)) groups)))))
   (reverse groups))
 
-(defun plumb-floors-withDefault (ix)
-  (host-check-arguments "plumb-floors-withDefault" "i" (list ix))
+;; The area dialog's "Edit Floors. . .": the floors dialog on the area's floor; when
+;; that floor is gone afterwards, its areas move to the lowest floor left.
+(defun plumb-floors-withDefault (ix none / lowest)
+  (host-check-arguments "plumb-floors-withDefault" "i*" (list ix none))
+  (ov_plumb-editFloorDefinition ix)
+  (if (not (host-sql "SELECT 1 FROM tblFloor WHERE ixFloor = ?" ix))
+    (progn
+      (setq lowest (car (car (host-sql "SELECT ixFloor FROM tblFloor ORDER BY dElevation, ixFloor LIMIT 1"))))
+      (if lowest (host-sql "UPDATE tblAlignmentPointArea SET ixFloor = ? WHERE ixFloor = ?" lowest ix))))
   nil)
 
 ;; A floor can go while nothing is placed in its areas; otherwise the user is told why.
@@ -314,9 +321,13 @@
   (setq ov_plumb-floorGrid rows)
   nil)
 
-(defun plumb-floor-getGrid ()
+;; Once: T and the rows, for the dialog that opens again after the pick; then the grid
+;; is forgotten, so that the next opening starts from the project.
+(defun plumb-floor-getGrid ( / rows)
   (host-check-arguments "plumb-floor-getGrid" "" nil)
-  ov_plumb-floorGrid)
+  (setq rows ov_plumb-floorGrid
+        ov_plumb-floorGrid nil)
+  (if rows (cons T rows)))
 
 (defun plumb-floor-selectDistance ()
   (host-check-arguments "plumb-floor-selectDistance" "" nil)

@@ -37,8 +37,9 @@
 (print (list (pipe-insertFixtureConnection-getdValue 11) (pipe-insertFixtureConnection-getdValue 99)))
 (pipe-insertFixtureConnection-resetGlobal)
 (print (list (pipe-insertFixtureConnection-getGlobal) (pipe-insertFixtureConnection-getdValue 11)))
-; The floor grid comes back as saved; deferred work runs once, in order.
+; The floor grid comes back once, marked T, as saved; deferred work runs once, in order.
 (plumb-floor-saveGrid '(("1" "Level 1" "0-0") ("2" "Level 2" "10-0")))
+(print (plumb-floor-getGrid))
 (print (plumb-floor-getGrid))
 (setq log nil ov_plumb-toDoList '((setq log (cons 1 log)) (setq log (cons 2 log))))
 (c:ov_plumb-doToDo)
