@@ -9,6 +9,7 @@
 #include "arx/aced_lisp.h"
 #include "dialogs/CAlignQuery.h"
 #include "dialogs/CDialogDwgValve.h"
+#include "dialogs/CDialogProjectExplorerPlumb.h"
 #include "dialogs/DialogFixtureConnection.h"
 #include "dialogs/DialogFloorGroup.h"
 #include "dialogs/dialog_chain.h"
@@ -104,6 +105,46 @@ int showArea() {
   return kWorkerDone;
 }
 
+// LIST DEVTYPE TEXT [DATABASE-FILE]: the explorer, shown again after a query on the
+// object queried, until it ends to find an object or with Exit.
+int showExplorer() {
+  ArgCursor args;
+  int list = 0;
+  int devType = 0;
+  std::wstring text;
+  std::wstring file;
+  if (!argInt(args, list) || !argInt(args, devType) || !argString(args, text)) return kWorkerWrongType;
+  argString(args, file);
+  acedRetNil();
+  DialogDatabase database(file);
+  if (!database.connection()) return kWorkerDone;
+  ModuleResourceScope resources;
+  for (;;) {
+    CDialogProjectExplorerPlumb dialog(ovDialogParent(), database.connection(), list, devType, text);
+    const int ended = ovDialogFailureCheck(static_cast<int>(dialog.DoModal()));
+    list = dialog.chosenList();
+    devType = dialog.chosenDevType();
+    if (ended == CDialogProjectExplorerPlumb::kQueryObject) {
+      ovInvokeHost(acutBuildList(RTSTR, L"projectExplorer-query-Plumb", RTSHORT, list, RTSHORT, devType, 0));
+      continue;
+    }
+    if (ended == CDialogProjectExplorerPlumb::kQuerySchedule) {
+      // Device type 10 has no schedule to show.
+      if (devType != 10)
+        ovInvokeHost(acutBuildList(RTSTR, L"projectExplorer-querySchedule-Plumb", RTSHORT, dialog.chosenSchedule(),
+                                   RTSHORT, devType, 0));
+      continue;
+    }
+    ResultList result;
+    resultListBegin(result);
+    resultAddStringLong(result, L"state", ended);
+    resultAddStringLong(result, L"ixL", list);
+    resultAddStringLong(result, L"devType", devType);
+    resultListReturn(result);
+    return kWorkerDone;
+  }
+}
+
 }  // namespace
 
 int ovLispPipeType() { return ovDialogChainFunction(NeighbourDialog::PipeTypes); }
@@ -119,3 +160,5 @@ int ovLispInsertFixtureConnection() { return runLocked(showFixtureConnection); }
 int ovLispEditFloorDefinition() { return runInDocument(showFloors); }
 
 int ovLispAlignmentPointQuery() { return runInDocument(showArea); }
+
+int ovLispProjectExplorer() { return runInDocument(showExplorer); }

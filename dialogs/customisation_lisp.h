@@ -19,3 +19,7 @@ int ovLispEditFloorDefinition();
 // ov_plumb-alignmentPoint-Query AREA: the area dialog, inserting for -1; answers
 // (("ixFloor" . key) ("sName" . name) ["ADD" . pipe type] ...), nil when cancelled.
 int ovLispAlignmentPointQuery();
+// ov_plumb-ProjectExplorer LIST DEVTYPE TEXT [DATABASE-FILE]: the project explorer,
+// shown again after each query; answers (("state" . code) ("ixL" . object)
+// ("devType" . kind)) for the row chosen last.
+int ovLispProjectExplorer();

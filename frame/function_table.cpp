@@ -40,7 +40,7 @@ const ovLispFunction kTable[kLispFunctionCount] = {
     {L"ov_plumb-editFloorDefinition", ovLispEditFloorDefinition},
     {L"ov_plumb-insertFixtureConnection", ovLispInsertFixtureConnection},
     {L"ov_plumb-pipeLabel", ovLispPipeLabel},
-    {L"ov_plumb-ProjectExplorer", nullptr},
+    {L"ov_plumb-ProjectExplorer", ovLispProjectExplorer},
     {L"ov_plumb-alignmentPoint-Query", ovLispAlignmentPointQuery},
     {L"ov_plumb-intersectPtrapLine", ovLispIntersectPtrapLine},
     {L"ov_plumb-intersectPtrapArc", ovLispIntersectPtrapArc},
