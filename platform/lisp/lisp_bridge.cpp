@@ -172,8 +172,8 @@ int acedInvoke(const resbuf* args, resbuf** result) {
     *result = lispResultToResbuf(passChain ? interpreter.applyExternal(*subr, args->rbnext)
                                            : interpreter.apply(function, values));
     return RTNORM;
-  } catch (const LispError& e) {
-    interpreter.printError(e.message());
+  } catch (LispError& e) {
+    interpreter.reportError(e);
   } catch (const std::exception& e) {
     interpreter.printError(acutUtf8ToWide(e.what()));
   }

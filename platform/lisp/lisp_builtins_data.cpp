@@ -19,6 +19,7 @@ LispValue typeOf(const LispValue& value) {
     case LispType::kEname: return LispValue::symbol(L"ENAME");
     case LispType::kSubr: return LispValue::symbol(value.subr()->external ? L"EXRXSUBR" : L"SUBR");
     case LispType::kUserFn: return LispValue::symbol(L"USUBR");
+    case LispType::kHostObject: return LispValue::symbol(value.hostObject()->typeName());
   }
   return LispValue();
 }

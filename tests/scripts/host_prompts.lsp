@@ -1,4 +1,5 @@
 ; ovhost: --ui $SCRIPT_DIR/host_prompts.ui
+; exit: 1
 ; setup: --new-project .
 ; The input functions and the list prompt answered from a file: a text that is not a
 ; number is asked again, @ points are relative to the base, keywords answer by their

@@ -95,7 +95,8 @@ expect_out "still here"
 
 run "a plug-in whose initialisation fails is unloaded whole" -q --no-module \
   --load "$libdir/libov_test_plugin_bad_init.so" -e '(ovbad-function)' -e '(host-open "b.hdw")'
-expect_status 0
+expect_status 1
+expect_err "1 form ended in an error"
 expect_out "[ovbad] kInitAppMsg fails"
 expect_err "failed to initialise"
 expect_err "left 2 reactor(s) attached; removed"
