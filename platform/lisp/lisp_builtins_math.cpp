@@ -143,10 +143,17 @@ LispValue fix(const LispValue& arg) {
   return LispValue::integer(static_cast<Int>(t));
 }
 
+// Two integers give an integer: a negative power truncates as / does ((expt 2 -1) is
+// 0), so only 1 and -1 keep a value, and 0 has no negative power.
 LispValue expt(const LispValue& base, const LispValue& power) {
   Number b = Number::of(base);
   Number p = Number::of(power);
-  if (b.integral && p.integral && p.i >= 0) {
+  if (b.integral && p.integral && p.i < 0) {
+    if (b.i == 0) divideByZero();
+    if (b.i == 1 || b.i == -1) return LispValue::integer((p.i % 2 == 0) ? 1 : b.i);
+    return LispValue::integer(0);
+  }
+  if (b.integral && p.integral) {
     // Squaring keeps this quick for any exponent; every product wraps like *.
     Int result = 1;
     Int factor = b.i;

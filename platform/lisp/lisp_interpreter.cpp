@@ -88,6 +88,15 @@ LispInterpreter::LispInterpreter() {
   lispDefineEntityHostServices(*this);
   lispDefineHostDocuments(*this);
   lispDefineInputBuiltins(*this);
+  lispDefinePredicateBuiltins(*this);
+  lispDefineSortBuiltins(*this);
+  lispDefineStringBuiltins(*this);
+  lispDefineUnitBuiltins(*this);
+  lispDefineIntegerBuiltins(*this);
+  lispDefineControlBuiltins(*this);
+  lispDefineStreamBuiltins(*this);
+  lispDefineFileBuiltins(*this);
+  lispDefineSelectionSetBuiltins(*this);
   lispDefineHostProgram(*this);
 }
 
