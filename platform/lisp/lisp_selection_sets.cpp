@@ -6,8 +6,8 @@
 // "*" "&" "&=", for a point one per coordinate as ">,>,*") for the test after it, or
 // the logical groups "<AND" ... "AND>", "<OR" ... "OR>", "<XOR" two tests "XOR>",
 // "<NOT" one test "NOT>". Texts are wild-card patterns (see wcmatch.h) and, like names
-// in a drawing, ignore case. (-3 ("APP" ...)) asks for extended data of the
-// applications named. An entity without a colour group has colour 256 (by layer).
+// in a drawing, ignore case. An entity without a colour group has colour 256 (by
+// layer). Extended data (-3) is not selected by.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -100,6 +100,7 @@ std::vector<FilterNode> readNodes(const LispArgs& items, size_t& at, const std::
     const LispValue& group = items[at++];
     if (!group.isCons() || !group.car().isInt()) badList();
     if (!isMarker(group)) {
+      if (group.car().intValue() == -3) throw LispError(L"ssget: this host does not select by extended data (-3)");
       nodes.push_back(FilterNode{FilterNode::kTest, group, relation, {}});
       relation = L"=";
       relationPending = false;
@@ -166,25 +167,9 @@ bool comparePoints(const LispValue& have, const LispValue& want, const std::wstr
   return true;
 }
 
-// Extended data: every application named must have data on the entity.
-bool hasApplications(const LispArgs& groups, const LispValue& wanted) {
-  for (const LispValue& app : lispListArg(wanted)) {
-    if (!app.isCons() || !app.car().isString()) badValue();
-    bool found = false;
-    for (const LispValue& group : groups) {
-      if (!group.car().isInt() || group.car().intValue() != -3) continue;
-      for (const LispValue& section : lispListArg(group.cdr()))
-        found = found || lispWcMatch(section.car().text(), app.car().text(), true);
-    }
-    if (!found) return false;
-  }
-  return true;
-}
-
 bool testGroup(const LispArgs& groups, const FilterNode& test) {
   int code = test.group.car().intValue();
   const LispValue& want = test.group.cdr();
-  if (code == -3) return hasApplications(groups, want);
   std::vector<LispValue> values;
   for (const LispValue& group : groups) {
     if (group.car().isInt() && group.car().intValue() == code) values.push_back(group.cdr());
@@ -247,7 +232,7 @@ LispValue ssget(const LispArgs& a) {
   for (const AcDbObjectId& id : lispDrawingEntities(lispWorkingDatabase())) {
     if (id.isErased()) continue;
     LispOpenedObject opened(L"ssget", id, AcDb::kForRead);
-    LispArgs groups = lispListArg(lispObjectGroups(opened.object(), {LispValue::string(L"*")}));
+    LispArgs groups = lispListArg(lispObjectGroups(opened.object()));
     if (passes(groups, filter)) selected.push_back(id);
   }
   return selected.empty() ? LispValue() : newSet(std::move(selected));

@@ -74,8 +74,8 @@
 (show "or inside not: " (sel '((-4 . "<NOT") (-4 . "<OR") (0 . "LINE") (0 . "CIRCLE") (-4 . "OR>") (-4 . "NOT>"))))
 
 ; Filters ssget refuses: unbalanced or mismatched groups, a NOT of two tests, an XOR
-; of one, an unknown operator, a value of the wrong kind; and the modes that pick on
-; screen, which need a view.
+; of one, an unknown operator, a value of the wrong kind, extended data; and the
+; modes that pick on screen, which need a view.
 (ssget "X" '((-4 . "<OR") (0 . "LINE")))
 (ssget "X" '((-4 . "<OR") (0 . "LINE") (-4 . "AND>")))
 (ssget "X" '((0 . "LINE") (-4 . "OR>")))
@@ -84,6 +84,7 @@
 (ssget "X" '((-4 . "<>=") (62 . 1)))
 (ssget "X" '((62 . "red")))
 (ssget "X" '((8 . 1)))
+(ssget "X" '((-3 ("APP"))))
 (ssget "X" '(0 . "LINE"))
 (ssget "W" '(0 0) '(10 10))
 (ssget)
