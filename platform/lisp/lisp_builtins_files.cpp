@@ -58,7 +58,7 @@ std::vector<fs::path> searchFolders() {
 }
 
 // The full path of the first file or folder of that name along the search path.
-std::optional<fs::path> find(const std::wstring& name) {
+std::optional<fs::path> searchFor(const std::wstring& name) {
   if (name.empty()) return std::nullopt;
   std::error_code ec;
   bool hasFolder = std::any_of(name.begin(), name.end(), isSeparator);
@@ -79,8 +79,8 @@ std::optional<fs::path> find(const std::wstring& name) {
 LispValue load(LispInterpreter& in, const LispArgs& a) {
   const std::wstring& name = lispStringArg(a[0]);
   std::optional<fs::path> path;
-  if (pathOf(name).extension().empty()) path = find(name + L".lsp");
-  if (!path) path = find(name);
+  if (pathOf(name).extension().empty()) path = searchFor(name + L".lsp");
+  if (!path) path = searchFor(name);
   std::error_code ec;
   if (path && fs::is_directory(*path, ec)) path.reset();
   std::ifstream file;
@@ -198,7 +198,7 @@ NameParts partsOf(const std::wstring& name) {
 
 void lispDefineFileBuiltins(LispInterpreter& in) {
   in.defineBuiltin(L"findfile", 1, 1, [](LispInterpreter&, const LispArgs& a) {
-    std::optional<fs::path> found = find(lispStringArg(a[0]));
+    std::optional<fs::path> found = searchFor(lispStringArg(a[0]));
     return found ? pathValue(*found) : LispValue();
   });
   in.defineBuiltin(L"load", 1, 2, load);

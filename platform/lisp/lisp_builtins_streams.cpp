@@ -45,7 +45,7 @@ class LispFile : public LispHostObject {
 // (open name mode): "r" reads, "w" writes a new file (emptying one that is there), "a"
 // writes at the end. nil when the file cannot be opened. A third argument (the
 // encoding) is taken and ignored: files are UTF-8.
-LispValue open(const LispArgs& a) {
+LispValue openFile(const LispArgs& a) {
   const std::wstring& name = lispStringArg(a[0]);
   std::wstring mode = lispUpperName(lispStringArg(a[1]));
   if (mode != L"R" && mode != L"W" && mode != L"A") lispBadValue(L"open mode", a[1]);
@@ -130,7 +130,7 @@ LispValue readChar(const LispArgs& a) {
   return c ? LispValue::integer(static_cast<std::int32_t>(*c)) : LispValue();
 }
 
-void write(LispInterpreter& in, std::FILE* file, const std::wstring& text) {
+void writeText(LispInterpreter& in, std::FILE* file, const std::wstring& text) {
   if (file == nullptr) {
     in.printText(text);
     return;
@@ -142,7 +142,7 @@ void write(LispInterpreter& in, std::FILE* file, const std::wstring& text) {
 }  // namespace
 
 void lispDefineStreamBuiltins(LispInterpreter& in) {
-  in.defineBuiltin(L"open", 2, 3, [](LispInterpreter&, const LispArgs& a) { return open(a); });
+  in.defineBuiltin(L"open", 2, 3, [](LispInterpreter&, const LispArgs& a) { return openFile(a); });
   in.defineBuiltin(L"close", 1, 1, [](LispInterpreter&, const LispArgs& a) {
     const auto* file = a[0].hostObjectAs<LispFile>();
     if (file == nullptr || file->state().file == nullptr) lispBadArgument(L"streamp", a[0]);
@@ -153,11 +153,11 @@ void lispDefineStreamBuiltins(LispInterpreter& in) {
   in.defineBuiltin(L"read-line", 0, 1, [](LispInterpreter&, const LispArgs& a) { return readLine(a); });
   in.defineBuiltin(L"read-char", 0, 1, [](LispInterpreter&, const LispArgs& a) { return readChar(a); });
   in.defineBuiltin(L"write-line", 1, 2, [](LispInterpreter& i, const LispArgs& a) {
-    write(i, streamArg(a, 1, false), lispStringArg(a[0]) + L"\n");
+    writeText(i, streamArg(a, 1, false), lispStringArg(a[0]) + L"\n");
     return a[0];
   });
   in.defineBuiltin(L"write-char", 1, 2, [](LispInterpreter& i, const LispArgs& a) {
-    write(i, streamArg(a, 1, false), std::wstring(1, static_cast<wchar_t>(lispIntArg(a[0]))));
+    writeText(i, streamArg(a, 1, false), std::wstring(1, static_cast<wchar_t>(lispIntArg(a[0]))));
     return a[0];
   });
 }

@@ -272,6 +272,7 @@ LispArgs lispMergedGroups(const LispArgs& current, const LispArgs& changes) {
   for (const LispValue& change : changes) {
     if (!change.isCons() || !change.car().isInt()) badGroup(change);
     int code = change.car().intValue();
+    if (code == -3) throw LispError(L"entmod: extended data (-3) cannot be given here");
     if (code == -1 || code == 0 || code == 5 || code == 330 || code == 100) continue;
     int wanted = seen[code]++;
     auto at = merged.begin();

@@ -125,11 +125,13 @@
 (show "polyline: " (list (cdr (assoc 62 (entget pl))) (vl-remove-if-not '(lambda (g) (= (car g) 10)) (entget pl))))
 (host-undo)
 (show "undone: " (list (cdr (assoc 62 (entget pl))) (vl-remove-if-not '(lambda (g) (= (car g) 10)) (entget pl))))
-; What entmod refuses: another type (nil), a list without a name, a bad group.
+; What entmod refuses: another type (nil), a list without a name, a bad group,
+; extended data.
 (show "another type: " (entmod (list (cons -1 c2) '(0 . "LINE"))))
 (show "unchanged: " (cdr (assoc 0 (entget c2))))
 (entmod '((0 . "LINE") (8 . "0")))
 (entmod (list (cons -1 c2) '(40 . "big")))
+(entmod (list (cons -1 c2) '(-3 ("APP" (1000 . "x")))))
 ; entupd has no screen to bring up to date; it answers the name.
 (show "entupd: " (eq (entupd c2) c2))
 (entupd "x")
