@@ -7,8 +7,6 @@
 
 namespace {
 
-LispValue boolValue(bool b) { return b ? LispValue::t() : LispValue(); }
-
 LispValue typeOf(const LispValue& value) {
   switch (value.type()) {
     case LispType::kNil: return LispValue();
@@ -64,13 +62,13 @@ LispValue atomsFamily(const LispInterpreter& in, const LispArgs& a) {
 
 void lispDefineDataBuiltins(LispInterpreter& in) {
   in.defineBuiltin(L"type", 1, 1, [](LispInterpreter&, const LispArgs& a) { return typeOf(a[0]); });
-  in.defineBuiltin(L"null", 1, 1, [](LispInterpreter&, const LispArgs& a) { return boolValue(a[0].isNil()); });
-  in.defineBuiltin(L"not", 1, 1, [](LispInterpreter&, const LispArgs& a) { return boolValue(a[0].isNil()); });
-  in.defineBuiltin(L"atom", 1, 1, [](LispInterpreter&, const LispArgs& a) { return boolValue(!a[0].isCons()); });
-  in.defineBuiltin(L"listp", 1, 1, [](LispInterpreter&, const LispArgs& a) { return boolValue(a[0].isList()); });
-  in.defineBuiltin(L"eq", 2, 2, [](LispInterpreter&, const LispArgs& a) { return boolValue(identical(a[0], a[1])); });
+  in.defineBuiltin(L"null", 1, 1, [](LispInterpreter&, const LispArgs& a) { return lispBool(a[0].isNil()); });
+  in.defineBuiltin(L"not", 1, 1, [](LispInterpreter&, const LispArgs& a) { return lispBool(a[0].isNil()); });
+  in.defineBuiltin(L"atom", 1, 1, [](LispInterpreter&, const LispArgs& a) { return lispBool(!a[0].isCons()); });
+  in.defineBuiltin(L"listp", 1, 1, [](LispInterpreter&, const LispArgs& a) { return lispBool(a[0].isList()); });
+  in.defineBuiltin(L"eq", 2, 2, [](LispInterpreter&, const LispArgs& a) { return lispBool(identical(a[0], a[1])); });
   in.defineBuiltin(L"boundp", 1, 1, [](LispInterpreter& i, const LispArgs& a) {
-    return boolValue(!i.symbolValue(lispSymbolArg(a[0])).isNil());
+    return lispBool(!i.symbolValue(lispSymbolArg(a[0])).isNil());
   });
   in.defineBuiltin(L"set", 2, 2, [](LispInterpreter& i, const LispArgs& a) {
     i.setSymbolValue(lispSymbolArg(a[0]), a[1]);
@@ -84,5 +82,5 @@ void lispDefineDataBuiltins(LispInterpreter& in) {
   in.defineBuiltin(L"vl-symbol-value", 1, 1, [](LispInterpreter& i, const LispArgs& a) {
     return i.symbolValue(lispSymbolArg(a[0]));
   });
-  in.defineBuiltin(L"vl-symbolp", 1, 1, [](LispInterpreter&, const LispArgs& a) { return boolValue(a[0].isSymbol()); });
+  in.defineBuiltin(L"vl-symbolp", 1, 1, [](LispInterpreter&, const LispArgs& a) { return lispBool(a[0].isSymbol()); });
 }

@@ -26,8 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-LispValue boolValue(bool b) { return b ? LispValue::t() : LispValue(); }
-
 fs::path pathOf(const std::wstring& name) { return fs::path(acutWideToUtf8(name)); }
 LispValue pathValue(const fs::path& path) { return LispValue::string(acutUtf8ToWide(path.string())); }
 
@@ -110,7 +108,7 @@ bool isFile(const fs::path& path) {
 // Deletes a file (never a folder).
 LispValue deleteFile(const std::wstring& name) {
   std::error_code ec;
-  return boolValue(isFile(pathOf(name)) && fs::remove(pathOf(name), ec));
+  return lispBool(isFile(pathOf(name)) && fs::remove(pathOf(name), ec));
 }
 
 // Renames a file or folder; a name that is taken already is not overwritten.
@@ -118,7 +116,7 @@ LispValue renameFile(const std::wstring& from, const std::wstring& to) {
   std::error_code ec;
   if (!fs::exists(pathOf(from), ec) || fs::exists(pathOf(to), ec)) return LispValue();
   fs::rename(pathOf(from), pathOf(to), ec);
-  return boolValue(!ec);
+  return lispBool(!ec);
 }
 
 // Copies a file to a new one, or to the end of an existing one when append is given
@@ -213,7 +211,7 @@ void lispDefineFileBuiltins(LispInterpreter& in) {
   });
   in.defineBuiltin(L"vl-file-directory-p", 1, 1, [](LispInterpreter&, const LispArgs& a) {
     std::error_code ec;
-    return boolValue(fs::is_directory(pathOf(lispStringArg(a[0])), ec));
+    return lispBool(fs::is_directory(pathOf(lispStringArg(a[0])), ec));
   });
   in.defineBuiltin(L"vl-directory-files", 0, 3, [](LispInterpreter&, const LispArgs& a) { return directoryFiles(a); });
   in.defineBuiltin(L"vl-filename-base", 1, 1, [](LispInterpreter&, const LispArgs& a) {
@@ -229,7 +227,7 @@ void lispDefineFileBuiltins(LispInterpreter& in) {
   in.defineBuiltin(L"vl-mkdir", 1, 1, [](LispInterpreter&, const LispArgs& a) {
     const std::wstring& name = lispStringArg(a[0]);
     std::error_code ec;
-    return boolValue(!name.empty() && fs::create_directory(pathOf(name), ec));
+    return lispBool(!name.empty() && fs::create_directory(pathOf(name), ec));
   });
   // The host has no registry of its own: its environment is the process's.
   in.defineBuiltin(L"getenv", 1, 1, [](LispInterpreter&, const LispArgs& a) {

@@ -9,6 +9,7 @@
 #include "lisp/lisp_entity_data.h"
 #include "lisp/lisp_entity_support.h"
 #include "lisp/lisp_interpreter.h"
+#include "lisp/lisp_resbuf.h"
 
 namespace {
 
@@ -77,11 +78,6 @@ LispValue inters(const LispArgs& a) {
   return lispPointValue(LispPoint{q1.x, q1.y, q1.z, all3d});
 }
 
-struct ChainRelease {
-  void operator()(resbuf* rb) const { acutRelRb(rb); }
-};
-using OwnedChain = std::unique_ptr<resbuf, ChainRelease>;
-
 // The extrusion direction of an entity: its group 210, (0 0 1) when it has none.
 AcGeVector3d extrusionOf(const LispValue& ename) {
   LispOpenedObject opened(L"trans", lispObjectArg(ename), AcDb::kForRead);
@@ -95,22 +91,22 @@ AcGeVector3d extrusionOf(const LispValue& ename) {
 // A coordinate system of trans as acedTrans takes it: 0 the world, 1 the UCS, an
 // entity name or an extrusion direction for an entity coordinate system. The host
 // has no views, so 2 (display) and 3 (paper space display) are refused.
-OwnedChain systemArg(const LispValue& value) {
+LispOwnedChain systemArg(const LispValue& value) {
   if (value.isEname() || value.isCons()) {
     AcGeVector3d n = value.isEname() ? extrusionOf(value) : lispVector3dArg(value);
     if (n.isZeroLength()) lispBadValue(L"extrusion direction", value);
     ads_point direction{n.x, n.y, n.z};
-    return OwnedChain(acutBuildList(RT3DPOINT, direction, RTNONE));
+    return LispOwnedChain(acutBuildList(RT3DPOINT, direction, RTNONE));
   }
   std::int32_t code = lispIntArg(value);
   if (code != kTransWorld && code != kTransUser) lispBadValue(L"coordinate system", value);
-  return OwnedChain(acutBuildList(RTSHORT, static_cast<int>(code), RTNONE));
+  return LispOwnedChain(acutBuildList(RTSHORT, static_cast<int>(code), RTNONE));
 }
 
 LispValue trans(const LispArgs& a) {
   LispPoint p = lispPointArg(a[0]);
-  OwnedChain from = systemArg(a[1]);
-  OwnedChain to = systemArg(a[2]);
+  LispOwnedChain from = systemArg(a[1]);
+  LispOwnedChain to = systemArg(a[2]);
   int disp = a.size() > 3 && !a[3].isNil() ? 1 : 0;
   ads_point in{p.x, p.y, p.z};
   ads_point out{0, 0, 0};

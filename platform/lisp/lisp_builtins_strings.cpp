@@ -10,8 +10,6 @@
 
 namespace {
 
-LispValue boolValue(bool b) { return b ? LispValue::t() : LispValue(); }
-
 LispValue positionValue(size_t position) {
   return position == std::wstring::npos ? LispValue() : LispValue::integer(static_cast<std::int32_t>(position));
 }
@@ -122,7 +120,7 @@ void lispDefineStringBuiltins(LispInterpreter& in) {
   });
   in.defineBuiltin(L"vl-list->string", 1, 1, [](LispInterpreter&, const LispArgs& a) { return fromCodes(a[0]); });
   in.defineBuiltin(L"wcmatch", 2, 2, [](LispInterpreter&, const LispArgs& a) {
-    return boolValue(lispWcMatch(lispStringArg(a[0]), lispStringArg(a[1])));
+    return lispBool(lispWcMatch(lispStringArg(a[0]), lispStringArg(a[1])));
   });
   in.defineBuiltin(L"vl-prin1-to-string", 1, 1, [](LispInterpreter&, const LispArgs& a) {
     return LispValue::string(lispToString(a[0], LispPrintStyle::kPrin1));

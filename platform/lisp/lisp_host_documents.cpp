@@ -16,11 +16,6 @@
 
 namespace {
 
-struct ChainRelease {
-  void operator()(resbuf* rb) const { acutRelRb(rb); }
-};
-using OwnedChain = std::unique_ptr<resbuf, ChainRelease>;
-
 std::wstring quotedPath(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 [[noreturn]] void fail(const std::wstring& function, const std::wstring& reason) {
@@ -173,7 +168,7 @@ void defineSysVarFunctions(LispInterpreter& in) {
   });
   in.defineBuiltin(L"setvar", 2, 2, [](LispInterpreter&, const LispArgs& a) {
     const std::wstring& name = lispStringArg(a[0]);
-    OwnedChain value(a[1].isFunction() ? nullptr : lispToResbuf(a[1]));
+    LispOwnedChain value(a[1].isFunction() ? nullptr : lispToResbuf(a[1]));
     if (value == nullptr || value->rbnext != nullptr || acedSetVar(name.c_str(), value.get()) != RTNORM)
       throw LispError(L"variable setting rejected: " + lispToString(a[0]) + L" " + lispToString(a[1]));
     return a[1];
