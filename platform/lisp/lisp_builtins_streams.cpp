@@ -3,6 +3,7 @@
 // line. Without a file the reading functions read the user's next input and the
 // writing ones write to the command line.
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -43,12 +44,14 @@ class LispFile : public LispHostObject {
 };
 
 // (open name mode): "r" reads, "w" writes a new file (emptying one that is there), "a"
-// writes at the end. nil when the file cannot be opened. A third argument (the
-// encoding) is taken and ignored: files are UTF-8.
+// writes at the end. nil when the file cannot be opened (a folder cannot). A third
+// argument (the encoding) is taken and ignored: files are UTF-8.
 LispValue openFile(const LispArgs& a) {
   const std::wstring& name = lispStringArg(a[0]);
   std::wstring mode = lispUpperName(lispStringArg(a[1]));
   if (mode != L"R" && mode != L"W" && mode != L"A") lispBadValue(L"open mode", a[1]);
+  std::error_code ec;
+  if (std::filesystem::is_directory(std::filesystem::path(acutWideToUtf8(name)), ec)) return LispValue();
   std::FILE* file = std::fopen(acutWideToUtf8(name).c_str(), mode == L"R" ? "rb" : (mode == L"W" ? "wb" : "ab"));
   if (file == nullptr) return LispValue();
   return LispValue::fromObject(std::make_shared<LispFile>(name, file, mode == L"R"));

@@ -43,8 +43,8 @@ StackBounds threadStack() {
   return bounds;
 }
 
-// Evaluation stops well before the stack's end: what runs below the last LISP frame
-// (a plug-in's function, the sanitizers' reports) needs room of its own.
+// True when this frame is within reserve bytes (at most a quarter of the stack) of the
+// stack's end.
 bool stackBelow(std::uintptr_t reserve) {
   StackBounds stack = threadStack();
   if (stack.low == 0) return false;
@@ -52,6 +52,8 @@ bool stackBelow(std::uintptr_t reserve) {
   return here < stack.low + std::min(reserve, stack.size / 4);
 }
 
+// Evaluation stops well before the stack's end: what runs below the last LISP frame
+// (a plug-in's function, the sanitizers' reports) needs room of its own.
 bool stackNearlyExhausted() { return stackBelow(512 * 1024); }
 
 // Nested calls a user's *error* function may make while it reports an error.

@@ -58,6 +58,8 @@
 ; What open refuses, and what a closed file or one opened the other way refuses.
 (show "no such folder: " (open "no/such/folder.txt" "w"))
 (show "no such file: " (open "missing.txt" "r"))
+(vl-mkdir "a-folder")
+(show "a folder: " (list (open "a-folder" "r") (open "a-folder" "w")))
 (open "pipes.csv" "x")
 (setq f (open "pipes.csv" "r"))
 (write-line "into a file opened to read" f)
