@@ -119,7 +119,9 @@ std::string feetAndInches(double value, int mode, int precision, const LispUnitS
 std::string fractional(double value, int precision, const LispUnitStyle& style) {
   Fraction f = fractionOf(std::fabs(value), precision);
   bool zero = f.whole == 0 && f.numerator == 0;
-  return (value < 0 && !zero ? "-" : "") + fractionText(f, false, style.unitmode);
+  std::string text = fractionText(f, false, style.unitmode);
+  if (value < 0 && !zero) text.insert(0, 1, '-');
+  return text;
 }
 
 // ---- angles ------------------------------------------------------------------------
