@@ -2,9 +2,12 @@
 // plug-ins as the CAD host loads them, runs LISP scripts, expressions and a prompt.
 //
 // Exit status: 0; 2 for a bad command line, a script or --ui file that cannot be
-// read (nothing is run then); 1 when --new-project fails. A drawing that cannot be
-// opened, a missing default module and a plug-in that cannot be loaded are reported
-// on stderr and the host goes on without them.
+// read (nothing is run then); 1 when --new-project fails, and 1 when a top-level form
+// of a script or of an --eval expression ended in an error: every form still runs, and
+// the count of failed forms goes to stderr, so that a shell loop over many drawings
+// can tell which failed (what is typed at the prompt does not count). A drawing that
+// cannot be opened, a missing default module and a plug-in that cannot be loaded are
+// reported on stderr and the host goes on without them.
 
 #include <cstdio>
 #include <filesystem>
@@ -120,6 +123,7 @@ int main(int argc, char** argv) {
     }
   }
 
+  int failedForms = 0;
   LispInterpreter lisp;
   LispCurrentScope current(lisp);
   if (!options.quiet) acedPrintText(L"ovhost: console CAD host for the plumbing module\n");
@@ -130,8 +134,8 @@ int main(int argc, char** argv) {
     loadPlugins(loader, options, argv[0]);
     openDrawings(options.drawings);
     HostSession session(lisp);
-    for (const std::string& text : scripts) session.runScript(text);
-    for (const std::string& expression : options.evals) session.runAtPrompt(expression);
+    for (const std::string& text : scripts) failedForms += session.runScript(text);
+    for (const std::string& expression : options.evals) failedForms += session.runAtPrompt(expression);
     if (options.repl) {
       // Whoever types at the prompt answers dialogs, prompts and input requests there
       // too, from the same input, unless --ui answers them.
@@ -144,6 +148,10 @@ int main(int argc, char** argv) {
     // Quitting closes the drawings while their entities' code is still loaded.
     acDocManagerPtr()->hostCloseAll();
     loader.unloadAll();
+  }
+  if (failedForms > 0) {
+    complain(std::to_string(failedForms) + (failedForms == 1 ? " form" : " forms") + " ended in an error");
+    return 1;
   }
   return 0;
 }

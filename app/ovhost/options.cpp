@@ -92,5 +92,8 @@ std::string hostUsage() {
          "  --no-module          do not load the plumbing module (../lib/libov_plumb.so)\n"
          "  -q, --quiet          no host banner (the module's own banner is still printed)\n"
          "  -h, --help           this text\n"
-         "  --help-ui            the answer file's lines and the dialog actions, with examples\n";
+         "  --help-ui            the answer file's lines and the dialog actions, with examples\n"
+         "exit status: 0; 1 when a form of a script or of -e ended in an error (all forms\n"
+         "still run; the count goes to stderr) or --new-project failed; 2 for a bad\n"
+         "command line or a script or --ui file that cannot be read\n";
 }

@@ -12,29 +12,36 @@
 #include "lisp/lisp_printer.h"
 #include "lisp/lisp_reader.h"
 
-void HostSession::run(const std::string& utf8, bool showValues) {
+int HostSession::run(const std::string& utf8, bool showValues) {
   std::vector<LispValue> forms;
   std::wstring readError;
   bool readWhole = lispReadAll(utf8, forms, readError);
+  int failed = 0;
   for (const LispValue& form : forms) {
     AcApCommandScope command;
     try {
       LispValue value = lisp_.eval(form);
       // As at the host's own prompt, the value follows whatever the form printed.
       if (showValues) lisp_.printText(lispToString(value) + L"\n");
-    } catch (const LispError& e) {
-      lisp_.printError(e.message());
+    } catch (LispError& e) {
+      ++failed;
+      lisp_.reportError(e);
     } catch (const std::exception& e) {
+      ++failed;
       lisp_.printError(acutUtf8ToWide(e.what()));
     }
   }
   // The forms before a reading fault have run, as the host's loader runs them.
-  if (!readWhole) lisp_.printError(readError);
+  if (!readWhole) {
+    ++failed;
+    lisp_.printError(readError);
+  }
+  return failed;
 }
 
-void HostSession::runScript(const std::string& utf8) { run(utf8, false); }
+int HostSession::runScript(const std::string& utf8) { return run(utf8, false); }
 
-void HostSession::runAtPrompt(const std::string& utf8) { run(utf8, true); }
+int HostSession::runAtPrompt(const std::string& utf8) { return run(utf8, true); }
 
 namespace {
 

@@ -11,17 +11,18 @@ class HostSession {
  public:
   explicit HostSession(LispInterpreter& lisp) : lisp_(lisp) {}
 
-  // A script: its forms in turn, their values not shown.
-  void runScript(const std::string& utf8);
+  // A script: its forms in turn, their values not shown. Answers how many forms
+  // ended in an error (a text that cannot be read to its end counts one more).
+  int runScript(const std::string& utf8);
   // Text typed at the prompt (or given with --eval): its forms in turn, each value
-  // printed on a line of its own.
-  void runAtPrompt(const std::string& utf8);
+  // printed on a line of its own. Answers how many forms ended in an error.
+  int runAtPrompt(const std::string& utf8);
   // Reads forms from in until its end or a line "quit" or "exit", prompting with
   // "Command: " and, while a form is still open, with "(_> ".
   void repl(std::istream& in);
 
  private:
-  void run(const std::string& utf8, bool showValues);
+  int run(const std::string& utf8, bool showValues);
   LispInterpreter& lisp_;
 };
 

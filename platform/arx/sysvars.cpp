@@ -19,6 +19,9 @@ namespace {
 struct HostSettings {
   std::wstring saveFilePath;
   int cmdEcho = 1;
+  // The units of a new imperial drawing: decimal lengths to 4 places, decimal degrees
+  // to 0 places, zero feet and zero inches left out, units shown as they are read.
+  int lunits = 2, luprec = 4, aunits = 0, auprec = 0, dimzin = 0, unitmode = 0;
   int userI[5] = {0, 0, 0, 0, 0};
   double userR[5] = {0, 0, 0, 0, 0};
   std::wstring userS[5];
@@ -144,6 +147,17 @@ struct SysVar {
   std::function<bool(const resbuf*)> set;  // empty: read-only
 };
 
+// An integer setting taking the values lowest to highest.
+SysVar rangedInteger(int HostSettings::*member, int lowest, int highest) {
+  return {[member](resbuf* rb) { return answerShort(rb, settings().*member); },
+          [member, lowest, highest](const resbuf* rb) {
+            int value = 0;
+            if (!intOf(rb, value) || value < lowest || value > highest) return false;
+            settings().*member = value;
+            return true;
+          }};
+}
+
 void addUserVariables(std::map<std::wstring, SysVar>& vars) {
   for (int i = 0; i < 5; ++i) {
     std::wstring n = std::to_wstring(i + 1);
@@ -175,13 +189,13 @@ const std::map<std::wstring, SysVar>& variables() {
     v[L"DWGNAME"] = {[](resbuf* rb) { return getDocumentText(rb, [](AcApDocument* d) { return std::wstring(d->docTitle()); }); }, {}};
     v[L"DWGPREFIX"] = {[](resbuf* rb) { return getDocumentText(rb, [](AcApDocument* d) { return folderOf(d->fileName()); }); }, {}};
     v[L"CLAYER"] = {getClayer, setClayer};
-    v[L"CMDECHO"] = {[](resbuf* rb) { return answerShort(rb, settings().cmdEcho); },
-                     [](const resbuf* rb) {
-                       int value = 0;
-                       if (!intOf(rb, value) || (value != 0 && value != 1)) return false;
-                       settings().cmdEcho = value;
-                       return true;
-                     }};
+    v[L"CMDECHO"] = rangedInteger(&HostSettings::cmdEcho, 0, 1);
+    v[L"LUNITS"] = rangedInteger(&HostSettings::lunits, 1, 5);
+    v[L"LUPREC"] = rangedInteger(&HostSettings::luprec, 0, 8);
+    v[L"AUNITS"] = rangedInteger(&HostSettings::aunits, 0, 4);
+    v[L"AUPREC"] = rangedInteger(&HostSettings::auprec, 0, 8);
+    v[L"DIMZIN"] = rangedInteger(&HostSettings::dimzin, 0, 15);
+    v[L"UNITMODE"] = rangedInteger(&HostSettings::unitmode, 0, 1);
     v[L"UCSXDIR"] = {[](resbuf* rb) { return getUcsPart(rb, 0); }, {}};
     v[L"UCSYDIR"] = {[](resbuf* rb) { return getUcsPart(rb, 1); }, {}};
     v[L"UCSORG"] = {[](resbuf* rb) { return getUcsPart(rb, 3); }, {}};

@@ -8,6 +8,9 @@
 //   DWGPREFIX    text, read-only: the current drawing's folder, ending in "/"
 //   CLAYER       text: the current layer of the working database (must exist)
 //   CMDECHO      integer 0 or 1
+//   LUNITS 1-5, LUPREC 0-8, AUNITS 0-4, AUPREC 0-8, DIMZIN 0-15, UNITMODE 0-1
+//                integers: how lengths and angles are written and read (rtos, angtos,
+//                distof, angtof); kept by the host for the session, 2 4 0 0 0 0 at start
 //   UCSORG, UCSXDIR, UCSYDIR   3D points, read-only: the current UCS in world terms
 //   WORLDUCS     integer, read-only: 1 when the UCS is the world's
 //   USERI1-5, USERR1-5, USERS1-5   integers, reals and texts free for programs

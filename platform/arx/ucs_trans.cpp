@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "arx/ap_doc_manager.h"
+#include "arx/curve_geometry.h"
 
 namespace {
 
@@ -77,16 +78,49 @@ Acad::ErrorStatus hostPlanUcs(const AcGePoint3d& origin, const AcGeVector3d& xDi
   return Acad::eOk;
 }
 
+namespace {
+
+// The matrix taking a system's coordinates to the world's: a code (0 world, 1 the UCS)
+// or an extrusion direction (RT3DPOINT), whose system is the entity coordinate system
+// of the arbitrary axis rule, with the world's origin.
+bool systemToWorld(const resbuf* rb, AcGeMatrix3d& toWorld) {
+  int code = 0;
+  if (rb != nullptr && rb->restype == RT3DPOINT) {
+    AcGeVector3d normal(rb->resval.rpoint[0], rb->resval.rpoint[1], rb->resval.rpoint[2]);
+    if (normal.isZeroLength() || !std::isfinite(normal.length())) return false;
+    HostOcs ecs(normal);
+    toWorld = AcGeMatrix3d();
+    for (int r = 0; r < 3; ++r) {
+      toWorld(r, 0) = ecs.x[r];
+      toWorld(r, 1) = ecs.y[r];
+      toWorld(r, 2) = ecs.z[r];
+    }
+    return true;
+  }
+  if (!codeOf(rb, code)) return false;
+  toWorld = code == kTransUser ? currentUcs() : AcGeMatrix3d::kIdentity;
+  return true;
+}
+
+bool sameSystem(const resbuf* a, const resbuf* b) {
+  int codeA = 0, codeB = 0;
+  if (codeOf(a, codeA) && codeOf(b, codeB)) return codeA == codeB;
+  return a->restype == RT3DPOINT && b->restype == RT3DPOINT && a->resval.rpoint[0] == b->resval.rpoint[0] &&
+         a->resval.rpoint[1] == b->resval.rpoint[1] && a->resval.rpoint[2] == b->resval.rpoint[2];
+}
+
+}  // namespace
+
 int acedTrans(const ads_point pt, const resbuf* from, const resbuf* to, int disp, ads_point result) {
-  int fromCode = 0, toCode = 0;
-  if (pt == nullptr || result == nullptr || !codeOf(from, fromCode) || !codeOf(to, toCode)) return RTERROR;
+  AcGeMatrix3d fromMatrix, toMatrix;
+  if (pt == nullptr || result == nullptr || !systemToWorld(from, fromMatrix) || !systemToWorld(to, toMatrix))
+    return RTERROR;
   double in[3] = {pt[0], pt[1], pt[2]};
-  if (fromCode == toCode) {
+  if (sameSystem(from, to)) {
     for (int i = 0; i < 3; ++i) result[i] = in[i];
     return RTNORM;
   }
-  AcGeMatrix3d m = currentUcs();
-  if (fromCode == kTransWorld) m = inverseOfRigid(m);
+  AcGeMatrix3d m = inverseOfRigid(toMatrix) * fromMatrix;
   // A displacement turns with the axes but does not move with the origin.
   double move = disp != 0 ? 0.0 : 1.0;
   for (int r = 0; r < 3; ++r) result[r] = m(r, 0) * in[0] + m(r, 1) * in[1] + m(r, 2) * in[2] + m(r, 3) * move;

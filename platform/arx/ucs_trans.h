@@ -10,8 +10,10 @@ constexpr int kTransWorld = 0;
 constexpr int kTransUser = 1;
 
 // Translates pt from one system to the other; with disp non-zero pt is a
-// displacement (turned, not moved). RTNORM; RTERROR for a code other than 0 and 1,
-// a missing buffer, or a null point.
+// displacement (turned, not moved). A system is a code (RTSHORT or RTLONG: 0 world,
+// 1 the UCS) or an extrusion direction (RT3DPOINT), which stands for the entity
+// coordinate system of an entity with that normal. RTNORM; RTERROR for another code,
+// a zero direction, a missing buffer, or a null point.
 int acedTrans(const ads_point pt, const resbuf* from, const resbuf* to, int disp, ads_point result);
 
 // The current UCS as the matrix taking UCS coordinates to world coordinates

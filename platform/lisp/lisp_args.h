@@ -17,6 +17,9 @@ double lispNumberArg(const LispValue& value);              // numberp
 const std::wstring& lispStringArg(const LispValue& value);  // stringp
 const std::wstring& lispSymbolArg(const LispValue& value);  // symbolp
 AcDbObjectId lispEnameArg(const LispValue& value);         // lentityp
+// T or nil.
+inline LispValue lispBool(bool b) { return b ? LispValue::t() : LispValue(); }
+
 // A proper list's items (listp); a dotted list is refused as well.
 LispArgs lispListArg(const LispValue& value);
 

@@ -42,11 +42,6 @@ class FrameScope {
   const void* previousApplication_;
 };
 
-struct ChainRelease {
-  void operator()(resbuf* rb) const { acutRelRb(rb); }
-};
-using OwnedChain = std::unique_ptr<resbuf, ChainRelease>;
-
 int setResult(LispValue value) {
   if (gFrame == nullptr) return RTERROR;
   gFrame->result = std::move(value);
@@ -105,7 +100,7 @@ LispValue callHandler(LispInterpreter& interpreter, LispExternalHandler handler,
 
 LispValue lispCallExternal(LispInterpreter& interpreter, const LispSubr& function, const LispArgs& args) {
   LispExternalHandler handler = handlerOf(interpreter, function);
-  OwnedChain chain(lispArgsToResbuf(args));
+  LispOwnedChain chain(lispArgsToResbuf(args));
   return callHandler(interpreter, handler, function, chain.get());
 }
 
@@ -172,8 +167,8 @@ int acedInvoke(const resbuf* args, resbuf** result) {
     *result = lispResultToResbuf(passChain ? interpreter.applyExternal(*subr, args->rbnext)
                                            : interpreter.apply(function, values));
     return RTNORM;
-  } catch (const LispError& e) {
-    interpreter.printError(e.message());
+  } catch (LispError& e) {
+    interpreter.reportError(e);
   } catch (const std::exception& e) {
     interpreter.printError(acutUtf8ToWide(e.what()));
   }

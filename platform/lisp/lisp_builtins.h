@@ -16,6 +16,15 @@ void lispDefineEntityBuiltins(LispInterpreter& interpreter);    // lisp_builtins
 void lispDefineCurveBuiltins(LispInterpreter& interpreter);     // lisp_builtins_curve.cpp
 void lispDefineEntityHostServices(LispInterpreter& interpreter);  // lisp_host_entity.cpp
 void lispDefineInputBuiltins(LispInterpreter& interpreter);       // lisp_builtins_input.cpp
+void lispDefinePredicateBuiltins(LispInterpreter& interpreter);   // lisp_builtins_predicates.cpp
+void lispDefineSortBuiltins(LispInterpreter& interpreter);        // lisp_builtins_sort.cpp
+void lispDefineStringBuiltins(LispInterpreter& interpreter);      // lisp_builtins_strings.cpp
+void lispDefineUnitBuiltins(LispInterpreter& interpreter);        // lisp_builtins_units.cpp
+void lispDefineIntegerBuiltins(LispInterpreter& interpreter);     // lisp_builtins_integers.cpp
+void lispDefineControlBuiltins(LispInterpreter& interpreter);     // lisp_builtins_control.cpp
+void lispDefineStreamBuiltins(LispInterpreter& interpreter);      // lisp_builtins_streams.cpp
+void lispDefineFileBuiltins(LispInterpreter& interpreter);        // lisp_builtins_files.cpp
+void lispDefineSelectionSetBuiltins(LispInterpreter& interpreter);  // lisp_selection_sets.cpp
 
 // A function made from a parameter list ("(a b / local)") and the body forms, as
 // defun and lambda make one and as a quoted (lambda ...) list is called.

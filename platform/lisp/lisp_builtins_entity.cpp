@@ -1,5 +1,5 @@
-// The entity functions of the host LISP: entget, entmake, entlast, entnext, entdel,
-// handent and tblsearch, over the working database.
+// The entity functions of the host LISP: entget, entmake, entmod, entupd, entlast,
+// entnext, entdel, handent and tblsearch, over the working database.
 #include <algorithm>
 #include <memory>
 
@@ -15,26 +15,6 @@ LispValue group(int code, LispValue value) { return LispValue::cons(LispValue::i
 LispValue group(int code, int value) { return group(code, LispValue::integer(value)); }
 LispValue group(int code, double value) { return group(code, LispValue::real(value)); }
 LispValue group(int code, const std::wstring& text) { return group(code, LispValue::string(text)); }
-
-// Every entity of the drawing's layouts (model space, then paper space), erased ones
-// included, in the order entnext walks them.
-std::vector<AcDbObjectId> drawingEntities(AcDbDatabase* db) {
-  std::vector<AcDbObjectId> blocks;
-  {
-    LispOpenedObject table(L"entnext", db->blockTableId(), AcDb::kForRead);
-    auto* blockTable = AcDbBlockTable::cast(table.object());
-    if (blockTable != nullptr) blocks = blockTable->recordIds();
-  }
-  std::vector<AcDbObjectId> entities;
-  for (const AcDbObjectId& id : blocks) {
-    LispOpenedObject record(L"entnext", id, AcDb::kForRead);
-    auto* block = AcDbBlockTableRecord::cast(record.object());
-    if (block == nullptr || !block->isLayout()) continue;
-    std::vector<AcDbObjectId> ids = block->entityIds(true);
-    entities.insert(entities.end(), ids.begin(), ids.end());
-  }
-  return entities;
-}
 
 LispValue entget(const LispArgs& a) {
   AcDbObjectId id = lispObjectArg(a[0]);
@@ -59,10 +39,41 @@ LispValue entmake(const LispArgs& a) {
   return a[0];
 }
 
+// Changes an entity from a list naming it by its group -1, in one undo group: the
+// entity is remade from its groups with the changes and takes the new data in place,
+// keeping its name, handle, owner and extended data. The answer is the list, or nil
+// when the entity refuses the data or the list asks for another type.
+LispValue entmod(const LispArgs& a) {
+  LispArgs changes = lispListArg(a[0]);
+  LispValue name;
+  std::wstring type;
+  for (const LispValue& group : changes) {
+    if (!group.isCons() || !group.car().isInt()) continue;
+    if (group.car().intValue() == -1) name = group.cdr();
+    if (group.car().intValue() == 0) type = lispUpperName(group.cdr().text());
+  }
+  if (name.isNil()) throw LispError(L"entmod: the list names no entity (no group -1)");
+  AcDbDatabase* db = lispWorkingDatabase();
+  LispUndoGroup undo(db);
+  LispOpenedObject opened(L"entmod", lispObjectArg(name), AcDb::kForWrite);
+  AcDbEntity* entity = opened.entity();
+  LispArgs current = lispListArg(lispObjectGroups(entity));
+  if (!type.empty() && type != lispUpperName(current[1].cdr().text())) return LispValue();
+  std::unique_ptr<AcDbEntity> remade(lispEntityFromGroups(lispMergedGroups(current, changes), db));
+  if (remade == nullptr) return LispValue();
+  remade->setOwnerId(entity->ownerId());
+  if (resbuf* xdata = entity->xData()) {
+    remade->setXData(xdata);
+    acutRelRb(xdata);
+  }
+  if (entity->copyFrom(remade.get()) != Acad::eOk) return LispValue();
+  return a[0];
+}
+
 LispValue entnext(const LispArgs& a) {
   AcDbDatabase* db = lispWorkingDatabase();
   AcDbObjectId after = a.empty() || a[0].isNil() ? AcDbObjectId() : lispObjectArg(a[0]);
-  std::vector<AcDbObjectId> entities = drawingEntities(db);
+  std::vector<AcDbObjectId> entities = lispDrawingEntities(db);
   auto it = entities.begin();
   if (!after.isNull()) {
     it = std::find(entities.begin(), entities.end(), after);
@@ -75,7 +86,7 @@ LispValue entnext(const LispArgs& a) {
 }
 
 LispValue entlast() {
-  std::vector<AcDbObjectId> entities = drawingEntities(lispWorkingDatabase());
+  std::vector<AcDbObjectId> entities = lispDrawingEntities(lispWorkingDatabase());
   for (auto it = entities.rbegin(); it != entities.rend(); ++it)
     if (!it->isErased()) return LispValue::ename(*it);
   return LispValue();
@@ -171,6 +182,12 @@ LispValue tblsearch(const LispArgs& a) {
 void lispDefineEntityBuiltins(LispInterpreter& in) {
   in.defineBuiltin(L"entget", 1, 2, [](LispInterpreter&, const LispArgs& a) { return entget(a); });
   in.defineBuiltin(L"entmake", 1, 1, [](LispInterpreter&, const LispArgs& a) { return entmake(a); });
+  in.defineBuiltin(L"entmod", 1, 1, [](LispInterpreter&, const LispArgs& a) { return entmod(a); });
+  // The host draws nothing on a screen, so there is nothing to bring up to date.
+  in.defineBuiltin(L"entupd", 1, 1, [](LispInterpreter&, const LispArgs& a) {
+    lispObjectArg(a[0]);
+    return a[0];
+  });
   in.defineBuiltin(L"entnext", 0, 1, [](LispInterpreter&, const LispArgs& a) { return entnext(a); });
   in.defineBuiltin(L"entlast", 0, 0, [](LispInterpreter&, const LispArgs&) { return entlast(); });
   in.defineBuiltin(L"entdel", 1, 1, [](LispInterpreter&, const LispArgs& a) { return entdel(a); });

@@ -10,6 +10,7 @@
 #include "lisp/lisp_args.h"
 #include "lisp/lisp_builtins.h"
 #include "lisp/lisp_interpreter.h"
+#include "lisp/lisp_units.h"
 #include "mfc/ui_driver.h"
 #include "win/win_text.h"
 
@@ -74,21 +75,11 @@ LispValue readInteger(const std::wstring& answer, const LispValue&, std::wstring
   return LispValue();
 }
 
-// A distance: a number of drawing units (inches), or feet and inches as 10'6", 10' or
-// 6", with an optional "-" between the feet and the inches (10'-6").
-LispValue readDistance(const std::wstring& answer, const LispValue& base, std::wstring& complaint) {
-  const std::size_t foot = answer.find(L'\'');
-  if (foot == std::wstring::npos && (answer.empty() || answer.back() != L'"')) return readReal(answer, base, complaint);
-  double feet = 0.0, inches = 0.0;
-  std::wstring rest = answer;
-  bool ok = true;
-  if (foot != std::wstring::npos) {
-    ok = readNumber(answer.substr(0, foot), feet);
-    rest = answer.substr(foot + 1);
-    if (!rest.empty() && rest.front() == L'-') rest.erase(0, 1);
-  }
-  if (ok && !rest.empty()) ok = rest.back() == L'"' && readNumber(rest.substr(0, rest.size() - 1), inches);
-  if (ok) return LispValue::real(feet * 12.0 + (feet < 0 ? -inches : inches));
+// A distance: a number of drawing units (inches), or feet and inches as the
+// architectural units write and read them (10'6", 10'-6", 10', 6", 5 1/2").
+LispValue readDistance(const std::wstring& answer, const LispValue&, std::wstring& complaint) {
+  if (std::optional<double> inches = lispParseDistance(answer, 4); inches && std::isfinite(*inches))
+    return LispValue::real(*inches);
   complaint = L"Requires numeric distance or two points.";
   return LispValue();
 }

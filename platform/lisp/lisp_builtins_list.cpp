@@ -1,5 +1,5 @@
-// List functions: building and taking apart lists, searching them, and mapping
-// functions over them.
+// List functions: building and taking apart lists, searching and substituting items
+// by equality, and mapping functions over them.
 #include <algorithm>
 #include <cstdint>
 
@@ -68,6 +68,45 @@ LispValue member(const LispValue& item, const LispValue& list) {
   return LispValue();
 }
 
+// A copy of the list with every top-level item equal to oldItem replaced by newItem.
+LispValue subst(const LispValue& newItem, const LispValue& oldItem, const LispValue& list) {
+  LispArgs items = lispListArg(list);
+  for (LispValue& item : items) {
+    if (lispEqual(item, oldItem)) item = newItem;
+  }
+  return LispValue::list(items);
+}
+
+// (vl-list* a b ... tail): the items in front of the last argument, which ends the list
+// (a dotted one when it is an atom).
+LispValue listStar(const LispArgs& a) {
+  return LispValue::list(LispArgs(a.begin(), a.end() - 1), a.back());
+}
+
+// The number of items of a proper list, nil for a dotted one.
+LispValue listLength(const LispValue& list) {
+  if (!list.isList()) lispBadArgument(L"listp", list);
+  LispArgs items;
+  if (!lispListItems(list, items)) return LispValue();
+  return LispValue::integer(static_cast<std::int32_t>(items.size()));
+}
+
+LispValue position(const LispValue& item, const LispValue& list) {
+  LispArgs items = lispListArg(list);
+  for (size_t k = 0; k < items.size(); ++k) {
+    if (lispEqual(items[k], item)) return LispValue::integer(static_cast<std::int32_t>(k));
+  }
+  return LispValue();
+}
+
+LispValue removeAll(const LispValue& item, const LispValue& list) {
+  LispArgs kept;
+  for (const LispValue& each : lispListArg(list)) {
+    if (!lispEqual(each, item)) kept.push_back(each);
+  }
+  return LispValue::list(kept);
+}
+
 // (mapcar fn list ...) calls fn with the first items of every list, then the second
 // items, up to the end of the shortest list.
 LispValue mapcar(LispInterpreter& in, const LispArgs& args) {
@@ -112,6 +151,14 @@ void lispDefineListBuiltins(LispInterpreter& in) {
     double fuzz = a.size() == 3 ? lispNumberArg(a[2]) : 0.0;
     return lispEqual(a[0], a[1], fuzz) ? LispValue::t() : LispValue();
   });
+  in.defineBuiltin(L"subst", 3, 3, [](LispInterpreter&, const LispArgs& a) { return subst(a[0], a[1], a[2]); });
+  in.defineBuiltin(L"vl-list*", 1, -1, [](LispInterpreter&, const LispArgs& a) { return listStar(a); });
+  in.defineBuiltin(L"vl-consp", 1, 1, [](LispInterpreter&, const LispArgs& a) {
+    return a[0].isCons() ? LispValue::t() : LispValue();
+  });
+  in.defineBuiltin(L"vl-list-length", 1, 1, [](LispInterpreter&, const LispArgs& a) { return listLength(a[0]); });
+  in.defineBuiltin(L"vl-position", 2, 2, [](LispInterpreter&, const LispArgs& a) { return position(a[0], a[1]); });
+  in.defineBuiltin(L"vl-remove", 2, 2, [](LispInterpreter&, const LispArgs& a) { return removeAll(a[0], a[1]); });
   in.defineBuiltin(L"mapcar", 2, -1, mapcar);
   in.defineBuiltin(L"apply", 2, 2, [](LispInterpreter& i, const LispArgs& a) {
     return i.apply(a[0], lispListArg(a[1]));

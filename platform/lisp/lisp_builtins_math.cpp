@@ -81,8 +81,6 @@ LispValue fold(const LispArgs& args, Op op) {
   return acc.value();
 }
 
-LispValue boolValue(bool b) { return b ? LispValue::t() : LispValue(); }
-
 // = and /= compare numbers by value, strings by text, anything else by identity.
 bool sameValue(const LispValue& a, const LispValue& b) {
   if (a.isNumber() && b.isNumber()) return a.numberValue() == b.numberValue();
@@ -109,7 +107,7 @@ void defineComparison(LispInterpreter& in, const wchar_t* name, Test test) {
   in.defineBuiltin(name, 1, -1, [test](LispInterpreter&, const LispArgs& a) {
     bool all = true;
     for (size_t k = 1; k < a.size(); ++k) all = test(order(a[k - 1], a[k])) && all;
-    return boolValue(all);
+    return lispBool(all);
   });
 }
 
@@ -143,10 +141,17 @@ LispValue fix(const LispValue& arg) {
   return LispValue::integer(static_cast<Int>(t));
 }
 
+// Two integers give an integer: a negative power truncates as / does ((expt 2 -1) is
+// 0), so only 1 and -1 keep a value, and 0 has no negative power.
 LispValue expt(const LispValue& base, const LispValue& power) {
   Number b = Number::of(base);
   Number p = Number::of(power);
-  if (b.integral && p.integral && p.i >= 0) {
+  if (b.integral && p.integral && p.i < 0) {
+    if (b.i == 0) divideByZero();
+    if (b.i == 1 || b.i == -1) return LispValue::integer((p.i % 2 == 0) ? 1 : b.i);
+    return LispValue::integer(0);
+  }
+  if (b.integral && p.integral) {
     // Squaring keeps this quick for any exponent; every product wraps like *.
     Int result = 1;
     Int factor = b.i;
@@ -221,10 +226,10 @@ void lispDefineMathBuiltins(LispInterpreter& in) {
   defineComparison(in, L"<=", [](int c) { return c <= 0; });
   defineComparison(in, L">=", [](int c) { return c >= 0; });
   in.defineBuiltin(L"zerop", 1, 1, [](LispInterpreter&, const LispArgs& a) {
-    return boolValue(lispNumberArg(a[0]) == 0.0);
+    return lispBool(lispNumberArg(a[0]) == 0.0);
   });
   in.defineBuiltin(L"minusp", 1, 1, [](LispInterpreter&, const LispArgs& a) {
-    return boolValue(lispNumberArg(a[0]) < 0.0);
+    return lispBool(lispNumberArg(a[0]) < 0.0);
   });
-  in.defineBuiltin(L"numberp", 1, 1, [](LispInterpreter&, const LispArgs& a) { return boolValue(a[0].isNumber()); });
+  in.defineBuiltin(L"numberp", 1, 1, [](LispInterpreter&, const LispArgs& a) { return lispBool(a[0].isNumber()); });
 }

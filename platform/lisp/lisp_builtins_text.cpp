@@ -1,8 +1,6 @@
 // String functions, conversions between numbers and text, and printing to the host's
 // command line (princ, prin1, print, terpri).
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -55,28 +53,6 @@ LispValue atof(const std::wstring& text) {
   return LispValue::real(length == 0 ? 0.0 : lispParseReal(text.substr(start, length)));
 }
 
-// (rtos number [mode [precision]]): mode 1 scientific, 2 decimal (the default), with
-// precision digits after the point (4 by default).
-LispValue rtos(const LispArgs& a) {
-  double value = lispNumberArg(a[0]);
-  std::int32_t mode = a.size() > 1 ? lispIntArg(a[1]) : 2;
-  std::int32_t precision = a.size() > 2 ? lispIntArg(a[2]) : 4;
-  if (mode != 1 && mode != 2) lispBadValue(L"rtos mode", a[1]);
-  if (precision < 0 || precision > 15) lispBadValue(L"rtos precision", a[2]);
-  if (!std::isfinite(value)) return LispValue::string(lispFormatReal(value));
-  char buf[512];
-  auto format = mode == 1 ? std::chars_format::scientific : std::chars_format::fixed;
-  auto result = std::to_chars(buf, buf + sizeof buf, value, format, precision);
-  std::string text(buf, result.ptr);
-  for (char& c : text) {
-    if (c == 'e') c = 'E';
-  }
-  // A value that rounds to zero shows no sign.
-  std::string mantissa = text.substr(0, text.find('E'));
-  if (text[0] == '-' && mantissa.find_first_of("123456789") == std::string::npos) text.erase(0, 1);
-  return LispValue::string(std::wstring(text.begin(), text.end()));
-}
-
 LispValue strcase(const LispArgs& a) {
   std::wstring text = lispStringArg(a[0]);
   bool lower = a.size() == 2 && !a[1].isNil();
@@ -126,7 +102,6 @@ void lispDefineTextBuiltins(LispInterpreter& in) {
   });
   in.defineBuiltin(L"atoi", 1, 1, [](LispInterpreter&, const LispArgs& a) { return atoi(lispStringArg(a[0])); });
   in.defineBuiltin(L"atof", 1, 1, [](LispInterpreter&, const LispArgs& a) { return atof(lispStringArg(a[0])); });
-  in.defineBuiltin(L"rtos", 1, 3, [](LispInterpreter&, const LispArgs& a) { return rtos(a); });
   in.defineBuiltin(L"ascii", 1, 1, [](LispInterpreter&, const LispArgs& a) {
     const std::wstring& text = lispStringArg(a[0]);
     return LispValue::integer(text.empty() ? 0 : static_cast<std::int32_t>(text[0]));

@@ -2,8 +2,10 @@
 // object writes as LISP pairs, and the way back through the host's DXF reader.
 #include "lisp/lisp_entity_data.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <memory>
 
 #include "arx/db_entities.h"
@@ -235,12 +237,63 @@ std::wstring typeOf(const LispArgs& groups) {
   return L"";
 }
 
+// A layer the list names that the drawing does not have is made, as the host's entmake
+// makes it; false when it cannot be (a name the layer table refuses).
+bool ensureLayer(const LispArgs& groups, AcDbDatabase* db) {
+  for (const LispValue& group : groups) {
+    if (!group.car().isInt() || group.car().intValue() != 8 || !group.cdr().isString()) continue;
+    const std::wstring& name = group.cdr().text();
+    AcDbLayerTable* table = nullptr;
+    if (db->getLayerTable(table, AcDb::kForWrite) != Acad::eOk) return false;
+    Acad::ErrorStatus es = Acad::eOk;
+    if (!table->has(name.c_str())) {
+      auto* layer = new AcDbLayerTableRecord();
+      es = layer->setName(name.c_str());
+      if (es == Acad::eOk) es = table->add(layer);
+      if (es == Acad::eOk) layer->close();
+      else delete layer;
+    }
+    table->close();
+    return es == Acad::eOk;
+  }
+  return true;
+}
+
+// Groups every entity has, which its own section of the list follows the layer with.
+bool isCommonEntityCode(int code) {
+  return code == 6 || code == 48 || code == 60 || code == 62 || code == 370 || code == 420 || code == 440;
+}
+
 }  // namespace
+
+LispArgs lispMergedGroups(const LispArgs& current, const LispArgs& changes) {
+  LispArgs merged = current;
+  std::map<int, int> seen;  // how many groups of each code the changes gave so far
+  for (const LispValue& change : changes) {
+    if (!change.isCons() || !change.car().isInt()) badGroup(change);
+    int code = change.car().intValue();
+    if (code == -3) throw LispError(L"entmod: extended data (-3) cannot be given here");
+    if (code == -1 || code == 0 || code == 5 || code == 330 || code == 100) continue;
+    int wanted = seen[code]++;
+    auto at = merged.begin();
+    for (int found = -1; at != merged.end(); ++at) {
+      if (at->car().isInt() && at->car().intValue() == code && ++found == wanted) break;
+    }
+    if (at != merged.end()) {
+      *at = change;
+      continue;
+    }
+    auto layer = std::find_if(merged.begin(), merged.end(), [](const LispValue& g) { return g.car().isInt() && g.car().intValue() == 8; });
+    merged.insert(isCommonEntityCode(code) && layer != merged.end() ? layer + 1 : merged.end(), change);
+  }
+  return merged;
+}
 
 AcDbEntity* lispEntityFromGroups(const LispArgs& groups, AcDbDatabase* db) {
   std::wstring type = lispUpperName(typeOf(groups));
   AcRxClass* cls = type.empty() ? nullptr : acrxFindClassByDxfName(type.c_str());
   if (cls == nullptr || !cls->isDerivedFrom(AcDbEntity::desc())) return nullptr;
+  if (!ensureLayer(groups, db)) return nullptr;
   bool isPolyline = cls->isDerivedFrom(AcDb2dPolyline::desc());
 
   std::vector<AcDbDxfGroup> data;

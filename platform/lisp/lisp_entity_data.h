@@ -25,4 +25,12 @@ LispValue lispObjectGroups(const AcDbObject* object, const LispArgs& application
 // type is not an entity class the host knows or the entity refuses the data. A group
 // that is not a (CODE . VALUE) pair with a value of its code's kind is a LispError
 // "bad DXF group: ...".
+// The layer is made when the drawing has no layer of that name.
 AcDbEntity* lispEntityFromGroups(const LispArgs& groups, AcDbDatabase* db);
+
+// An entity's group list with changes made to it, as entmod takes them: each group of
+// the changes replaces the group of its code (the second of a code the second, for a
+// polyline's vertices), and one the entity lacks is added (a colour, linetype or such
+// after the layer, anything else at the end). The name, type, handle, owner and
+// subclass markers of the changes are left out.
+LispArgs lispMergedGroups(const LispArgs& current, const LispArgs& changes);

@@ -25,6 +25,24 @@ AcDbObjectId lispObjectArg(const LispValue& value) {
   return id;
 }
 
+std::vector<AcDbObjectId> lispDrawingEntities(AcDbDatabase* db) {
+  std::vector<AcDbObjectId> blocks;
+  {
+    LispOpenedObject table(L"entnext", db->blockTableId(), AcDb::kForRead);
+    auto* blockTable = AcDbBlockTable::cast(table.object());
+    if (blockTable != nullptr) blocks = blockTable->recordIds();
+  }
+  std::vector<AcDbObjectId> entities;
+  for (const AcDbObjectId& id : blocks) {
+    LispOpenedObject record(L"entnext", id, AcDb::kForRead);
+    auto* block = AcDbBlockTableRecord::cast(record.object());
+    if (block == nullptr || !block->isLayout()) continue;
+    std::vector<AcDbObjectId> ids = block->entityIds(true);
+    entities.insert(entities.end(), ids.begin(), ids.end());
+  }
+  return entities;
+}
+
 std::wstring lispClassName(const AcDbObject* object) {
   AcRxClass* cls = object != nullptr ? object->isA() : nullptr;
   return cls != nullptr ? cls->name() : L"unknown class";

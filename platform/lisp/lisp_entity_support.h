@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "arx/db_database.h"
 #include "arx/db_entities.h"
@@ -35,6 +36,10 @@ class LispOpenedObject {
   std::wstring function_;
   AcDbObject* object_ = nullptr;
 };
+
+// Every entity of the drawing's layouts (model space, then paper space), erased ones
+// included, in the order entnext walks them and ssget "X" selects them.
+std::vector<AcDbObjectId> lispDrawingEntities(AcDbDatabase* db);
 
 // The host class name of an object, for messages.
 std::wstring lispClassName(const AcDbObject* object);

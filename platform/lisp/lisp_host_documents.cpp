@@ -1,8 +1,7 @@
-// The document services of the host's LISP over the document manager, the system
-// variables and acedTrans.
+// The document services of the host's LISP over the document manager and the system
+// variables.
 #include "lisp/lisp_host_documents.h"
 
-#include <filesystem>
 #include <memory>
 
 #include "arx/aced_print.h"
@@ -15,14 +14,7 @@
 #include "lisp/lisp_printer.h"
 #include "lisp/lisp_resbuf.h"
 
-namespace fs = std::filesystem;
-
 namespace {
-
-struct ChainRelease {
-  void operator()(resbuf* rb) const { acutRelRb(rb); }
-};
-using OwnedChain = std::unique_ptr<resbuf, ChainRelease>;
 
 std::wstring quotedPath(const std::wstring& text) { return L"\"" + text + L"\""; }
 
@@ -160,23 +152,6 @@ void defineUndoAndUcsFunctions(LispInterpreter& in) {
     if (acedSetCurrentUCS(ucs) != Acad::eOk) fail(L"host-ucs", L"no drawing is open");
     return LispValue::t();
   });
-  in.defineBuiltin(L"trans", 3, 4, [](LispInterpreter&, const LispArgs& a) {
-    LispPoint p = lispPointArg(a[0]);
-    OwnedChain from(acutBuildList(RTSHORT, static_cast<int>(lispIntArg(a[1])), RTNONE));
-    OwnedChain to(acutBuildList(RTSHORT, static_cast<int>(lispIntArg(a[2])), RTNONE));
-    int disp = a.size() > 3 && !a[3].isNil() ? 1 : 0;
-    ads_point in{p.x, p.y, p.z};
-    ads_point out{0, 0, 0};
-    if (a[1].intValue() != kTransWorld && a[1].intValue() != kTransUser) lispBadValue(L"coordinate system", a[1]);
-    if (a[2].intValue() != kTransWorld && a[2].intValue() != kTransUser) lispBadValue(L"coordinate system", a[2]);
-    if (acedTrans(in, from.get(), to.get(), disp, out) != RTNORM) fail(L"trans", L"the point cannot be translated");
-    LispPoint q;
-    q.x = out[0];
-    q.y = out[1];
-    q.z = out[2];
-    q.is3d = true;
-    return lispPointValue(q);
-  });
 }
 
 // ---- system variables ---------------------------------------------------------------
@@ -193,27 +168,10 @@ void defineSysVarFunctions(LispInterpreter& in) {
   });
   in.defineBuiltin(L"setvar", 2, 2, [](LispInterpreter&, const LispArgs& a) {
     const std::wstring& name = lispStringArg(a[0]);
-    OwnedChain value(a[1].isFunction() ? nullptr : lispToResbuf(a[1]));
+    LispOwnedChain value(a[1].isFunction() ? nullptr : lispToResbuf(a[1]));
     if (value == nullptr || value->rbnext != nullptr || acedSetVar(name.c_str(), value.get()) != RTNORM)
       throw LispError(L"variable setting rejected: " + lispToString(a[0]) + L" " + lispToString(a[1]));
     return a[1];
-  });
-}
-
-// ---- files --------------------------------------------------------------------------
-
-void defineFileFunctions(LispInterpreter& in) {
-  in.defineBuiltin(L"findfile", 1, 1, [](LispInterpreter&, const LispArgs& a) {
-    const std::wstring& name = lispStringArg(a[0]);
-    std::error_code ec;
-    if (name.empty() || !fs::exists(fs::path(acutWideToUtf8(name)), ec)) return LispValue();
-    return pathValue(AcApDocManager::hostFullPath(name));
-  });
-  in.defineBuiltin(L"vl-mkdir", 1, 1, [](LispInterpreter&, const LispArgs& a) {
-    const std::wstring& name = lispStringArg(a[0]);
-    std::error_code ec;
-    bool made = !name.empty() && fs::create_directory(fs::path(acutWideToUtf8(name)), ec);
-    return made ? LispValue::t() : LispValue();
   });
 }
 
@@ -224,5 +182,4 @@ void lispDefineHostDocuments(LispInterpreter& interpreter) {
   defineExportFunctions(interpreter);
   defineUndoAndUcsFunctions(interpreter);
   defineSysVarFunctions(interpreter);
-  defineFileFunctions(interpreter);
 }

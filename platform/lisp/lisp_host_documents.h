@@ -1,6 +1,5 @@
 // The host's document services for LISP scripts and tests: opening, switching,
-// saving, exporting and closing drawings, undo, the UCS, system variables, trans, and
-// the two file helpers scripts need.
+// saving, exporting and closing drawings, undo, the UCS and system variables.
 //
 //   (host-open PATH)            opens a .hdw or .dxf drawing, or starts a new one to be
 //                               saved at PATH when no file is there, and makes it the
@@ -23,10 +22,6 @@
 //   (host-documents)            the full paths of the open documents, in open order
 //   (getvar NAME)               a system variable's value, nil for an unknown name
 //   (setvar NAME VALUE)         sets it and answers VALUE
-//   (trans PT FROM TO [DISP])   PT carried between 0 (world) and 1 (UCS); as a
-//                               displacement when DISP is given and not nil
-//   (findfile NAME)             the full path when NAME exists, else nil
-//   (vl-mkdir DIR)              makes one folder; T, or nil when it cannot
 //
 // Every failure is a LISP error naming the function and the reason
 // ("host-open: \"/x/a.txt\" is not a .hdw or .dxf drawing"); nothing is opened,

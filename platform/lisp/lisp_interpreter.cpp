@@ -43,15 +43,21 @@ StackBounds threadStack() {
   return bounds;
 }
 
-// Evaluation stops well before the stack's end: what runs below the last LISP frame
-// (a plug-in's function, the sanitizers' reports) needs room of its own.
-bool stackNearlyExhausted() {
+// True when this frame is within reserve bytes (at most a quarter of the stack) of the
+// stack's end.
+bool stackBelow(std::uintptr_t reserve) {
   StackBounds stack = threadStack();
   if (stack.low == 0) return false;
-  std::uintptr_t reserve = std::min<std::uintptr_t>(512 * 1024, stack.size / 4);
   auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-  return here < stack.low + reserve;
+  return here < stack.low + std::min(reserve, stack.size / 4);
 }
+
+// Evaluation stops well before the stack's end: what runs below the last LISP frame
+// (a plug-in's function, the sanitizers' reports) needs room of its own.
+bool stackNearlyExhausted() { return stackBelow(512 * 1024); }
+
+// Nested calls a user's *error* function may make while it reports an error.
+constexpr int kReportDepth = 200;
 
 const wchar_t kDepthMessage[] = L"maximum recursion depth exceeded";
 
@@ -84,6 +90,15 @@ LispInterpreter::LispInterpreter() {
   lispDefineEntityHostServices(*this);
   lispDefineHostDocuments(*this);
   lispDefineInputBuiltins(*this);
+  lispDefinePredicateBuiltins(*this);
+  lispDefineSortBuiltins(*this);
+  lispDefineStringBuiltins(*this);
+  lispDefineUnitBuiltins(*this);
+  lispDefineIntegerBuiltins(*this);
+  lispDefineControlBuiltins(*this);
+  lispDefineStreamBuiltins(*this);
+  lispDefineFileBuiltins(*this);
+  lispDefineSelectionSetBuiltins(*this);
   lispDefineHostProgram(*this);
 }
 
@@ -226,7 +241,19 @@ LispValue LispInterpreter::applyUserFn(const LispUserFn& fn, const LispArgs& arg
   for (size_t i = 0; i < args.size(); ++i) scope.bind(fn.params[i], args[i]);
   for (const std::wstring& local : fn.locals) scope.bind(local, LispValue());
   LispValue result;
-  for (const LispValue* form = &fn.body; form->isCons(); form = &form->cdr()) result = eval(form->car());
+  try {
+    for (const LispValue* form = &fn.body; form->isCons(); form = &form->cdr()) result = eval(form->car());
+  } catch (LispError& e) {
+    // Reported before the scope puts the bindings back: a routine's own *error*
+    // (one of its locals, as routines declare it) must see the routine's variables.
+    // Runaway recursion is reported further out, where *error* has room to run.
+    if (catchDepth_ == 0 && roomToReport()) reportError(e);
+    throw;
+  } catch (const std::exception& e) {
+    LispError error(acutUtf8ToWide(e.what()));
+    if (catchDepth_ == 0 && roomToReport()) reportError(error);
+    throw error;
+  }
   return result;
 }
 
@@ -239,6 +266,8 @@ void LispInterpreter::printError(const std::wstring& message) {
   LispValue handler = symbolValue(L"*ERROR*");
   if (handler.isFunction() || isLambdaList(handler)) {
     try {
+      // A fault of the handler itself ends up below, reported once and plainly.
+      CatchScope handling(*this);
       apply(handler, {LispValue::string(message)});
       return;
     } catch (const LispError& e) {
@@ -250,12 +279,30 @@ void LispInterpreter::printError(const std::wstring& message) {
   printText(std::wstring(acedPrintLineOpen() ? L"\n" : L"") + L"; error: " + message + L"\n");
 }
 
+bool LispInterpreter::roomToReport() const {
+  return depth_ + kReportDepth < maxDepth_ && !stackBelow(2 * 1024 * 1024);
+}
+
+void LispInterpreter::reportError(LispError& error) {
+  if (error.reported()) return;
+  error.setReported();
+  printError(error.message());
+}
+
+std::vector<std::wstring> LispInterpreter::boundSymbolNames() const {
+  std::vector<std::wstring> names;
+  names.reserve(globals_.size());
+  for (const auto& [name, value] : globals_) names.push_back(name);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 void LispInterpreter::evaluateTopLevel(const LispValue& form, int& errors) {
   try {
     eval(form);
-  } catch (const LispError& e) {
+  } catch (LispError& e) {
     ++errors;
-    printError(e.message());
+    reportError(e);
   } catch (const std::exception& e) {
     ++errors;
     printError(acutUtf8ToWide(e.what()));
@@ -278,6 +325,7 @@ int LispInterpreter::evaluateScript(const std::string& utf8) {
 
 LispResult LispInterpreter::evaluate(const std::string& utf8) {
   LispCurrentScope scope(*this);
+  CatchScope answered(*this);
   LispResult result;
   std::vector<LispValue> forms;
   std::wstring readError;

@@ -34,8 +34,8 @@ class LispInterpreter {
   // Makes an interpreter current (null: the process's own) and answers the previous.
   static LispInterpreter* setCurrent(LispInterpreter* interpreter);
 
-  // Evaluates each top-level form of a script in turn. A failing form prints
-  // "; error: MESSAGE" and the next form runs; a read fault is printed after the
+  // Evaluates each top-level form of a script in turn. A failing form is reported
+  // (see reportError) and the next form runs; a read fault is reported after the
   // forms before it have run. Answers the number of errors.
   int evaluateScript(const std::string& utf8);
   // Evaluates the forms of a text in turn up to the first error, which is answered
@@ -69,6 +69,27 @@ class LispInterpreter {
   // Reports an error: through the user's *error* function when there is one,
   // otherwise as "; error: MESSAGE" on a line of its own.
   void printError(const std::wstring& message);
+  // Reports an error that nobody caught, unless it was reported already. A user
+  // function's call reports an error where it happens, while the function's locals
+  // (a local *error* among them) are still bound; the top level reports the rest.
+  void reportError(LispError& error);
+
+  // While a catcher is active (vl-catch-all-apply, a text evaluated for its answer),
+  // errors are not reported on their way out: the catcher answers them instead.
+  class CatchScope {
+   public:
+    explicit CatchScope(LispInterpreter& in) : in_(in) { ++in_.catchDepth_; }
+    ~CatchScope() { --in_.catchDepth_; }
+    CatchScope(const CatchScope&) = delete;
+    CatchScope& operator=(const CatchScope&) = delete;
+
+   private:
+    LispInterpreter& in_;
+  };
+
+  // The names of the symbols that have a value (a function is a value), in
+  // alphabetical order.
+  std::vector<std::wstring> boundSymbolNames() const;
 
   // Functions registered by plug-ins (acedDefun, acedRegFunc, acedUndef). A
   // registration belongs to an application and a function code; defining a name
@@ -88,12 +109,14 @@ class LispInterpreter {
   class DepthGuard;
   LispValue functionOf(const LispValue& head);
   LispValue applyUserFn(const LispUserFn& fn, const LispArgs& args);
+  bool roomToReport() const;
   void evaluateTopLevel(const LispValue& form, int& errors);
 
   std::unordered_map<std::wstring, LispValue> globals_;
   std::map<std::pair<const void*, short>, LispExternalHandler> handlers_;
   int depth_ = 0;
   int maxDepth_ = 20000;
+  int catchDepth_ = 0;
 };
 
 // LISP's dynamic scope: binds symbols until the scope ends and then puts their old

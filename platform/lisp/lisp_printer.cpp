@@ -64,6 +64,7 @@ void appendAtom(const LispValue& value, LispPrintStyle style, std::wstring& out)
     }
     case LispType::kSubr:
     case LispType::kUserFn: appendFunction(value, out); break;
+    case LispType::kHostObject: out += value.hostObject()->printedForm(); break;
     case LispType::kCons: break;  // lists are walked by the caller
   }
 }

@@ -64,7 +64,8 @@ void appendAtom(ChainBuilder& out, const LispValue& value) {
     }
     case LispType::kCons: break;
     case LispType::kSubr:
-    case LispType::kUserFn: break;
+    case LispType::kUserFn:
+    case LispType::kHostObject: break;
   }
   throw LispError(L"bad argument type for a host function: " + lispToString(value));
 }

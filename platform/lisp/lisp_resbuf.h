@@ -2,10 +2,17 @@
 // them to plug-ins and takes them back. Every chain made here belongs to the caller.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "arx/resbuf.h"
 #include "lisp/lisp_value.h"
+
+// A chain owned for a scope, released with acutRelRb when it ends.
+struct LispChainRelease {
+  void operator()(resbuf* rb) const { acutRelRb(rb); }
+};
+using LispOwnedChain = std::unique_ptr<resbuf, LispChainRelease>;
 
 // One value as the host passes it: integers RTSHORT when they fit in 16 bits, else
 // RTLONG; reals RTREAL; strings RTSTR; entity names RTENAME; nil RTNIL; T RTT; other

@@ -120,6 +120,10 @@ const LispUserFn* LispValue::userFn() const {
   return type() == LispType::kUserFn ? static_cast<const LispUserFn*>(object_.get()) : nullptr;
 }
 
+const LispHostObject* LispValue::hostObject() const {
+  return type() == LispType::kHostObject ? static_cast<const LispHostObject*>(object_.get()) : nullptr;
+}
+
 // A list of a million cells, or a car nested a million deep, would otherwise be
 // released by a million nested destructor calls and overflow the stack. The outermost
 // release owns a worklist; the releases it triggers only add their cells to it.

@@ -16,22 +16,30 @@ class LispValue;
 class LispObject;
 class LispSubr;
 class LispUserFn;
+class LispHostObject;
 
 using LispArgs = std::vector<LispValue>;
 // A function written in C++: it receives its arguments evaluated (or, for a special
 // form, as written) and answers a value or throws LispError.
 using LispBuiltinFn = std::function<LispValue(LispInterpreter&, const LispArgs&)>;
 
-enum class LispType { kNil, kInt, kReal, kString, kSymbol, kCons, kEname, kSubr, kUserFn };
+// kHostObject: a value the host makes for one purpose (a selection set, an open file,
+// a caught error), which names its own type and printed form.
+enum class LispType { kNil, kInt, kReal, kString, kSymbol, kCons, kEname, kSubr, kUserFn, kHostObject };
 
-// A LISP error: the message printed after "; error: ".
+// A LISP error: the message printed after "; error: ". Once it has been reported (the
+// user's *error* called, or the message printed) it is marked so, and whoever catches
+// it further out does not report it again.
 class LispError : public std::runtime_error {
  public:
   explicit LispError(std::wstring message);
   const std::wstring& message() const { return message_; }
+  bool reported() const { return reported_; }
+  void setReported() { reported_ = true; }
 
  private:
   std::wstring message_;
+  bool reported_ = false;
 };
 
 // A value; the default value is nil. Copies share the object, which never changes
@@ -67,6 +75,7 @@ class LispValue {
   bool isList() const { return isNil() || isCons(); }
   bool isEname() const { return type() == LispType::kEname; }
   bool isFunction() const { return type() == LispType::kSubr || type() == LispType::kUserFn; }
+  bool isHostObject() const { return type() == LispType::kHostObject; }
 
   // Accessors; each answers a neutral value (0, empty, nil) for a value of another type.
   std::int32_t intValue() const;
@@ -77,6 +86,12 @@ class LispValue {
   AcDbObjectId enameId() const;
   const LispSubr* subr() const;
   const LispUserFn* userFn() const;
+  const LispHostObject* hostObject() const;
+  // The host object as one of its kinds; null for any other value.
+  template <typename Kind>
+  const Kind* hostObjectAs() const {
+    return dynamic_cast<const Kind*>(hostObject());
+  }
 
   bool sameObject(const LispValue& other) const { return object_ == other.object_; }
 
@@ -132,6 +147,16 @@ class LispUserFn : public LispObject {
   std::vector<std::wstring> params;
   std::vector<std::wstring> locals;
   LispValue body;  // the list of body forms
+};
+
+// A selection set, an open file, a caught error: what (type x) answers for it and how
+// it prints ("PICKSET", "<Selection set: 1>"). Such a value is the same value only as
+// itself (eq and equal compare identity).
+class LispHostObject : public LispObject {
+ public:
+  LispHostObject() : LispObject(LispType::kHostObject) {}
+  virtual std::wstring typeName() const = 0;
+  virtual std::wstring printedForm() const = 0;
 };
 
 // The items of a proper list; false for an atom or a dotted list.

@@ -1,3 +1,4 @@
+; exit: 1
 ; A flow arrow from LISP: inserted, set the way the LISP program sets it (every key and
 ; the walk over what it cannot use), its hangers read back, drawn (heads, offsets,
 ; hanger marks), snapped, moved and listed by the host, refused arguments with their

@@ -1,4 +1,5 @@
 ; ovhost: --no-module
+; exit: 1
 ; The host's plain curves through the curve functions and the entity services: what
 ; their parameters mean for a line, an arc, a circle, a polyline and a fit curve, the
 ; edits (move, rotate, scale, mirror), snaps, intersections with each extend mode,

@@ -1,4 +1,5 @@
 ; ovhost: --no-module --load $PLUGIN
+; exit: 1
 ; The document manager as a plug-in's reactors see it: closing the active document
 ; activates the one active before it, not the last opened; closing another one leaves
 ; the active one; opening an open drawing only activates it; paths are found however

@@ -1,4 +1,5 @@
 ; ovhost: --no-module --load $PLUGIN
+; exit: 1
 ; Document and editor events reach a plug-in's reactors in the host's order: opening,
 ; switching, saving under a new name, an automatic save, closing.
 (princ "-- open\n")

@@ -1,4 +1,5 @@
 ; ovhost: --no-module --load $PLUGIN
+; exit: 1
 ; A drawing in another folder is a document of its own there, saved, closed and
 ; opened again from that folder.
 (prin1 (vl-mkdir "site"))

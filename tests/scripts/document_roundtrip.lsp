@@ -1,4 +1,5 @@
 ; ovhost: --no-module --load $PLUGIN
+; exit: 1
 ; A drawing saved as .hdw and as .dxf, closed and opened again keeps its entities;
 ; undo and redo take a command back and put it back.
 (ovtest-add-line '(0 0) '(10 0))

@@ -1,4 +1,5 @@
 ; ovhost: --ui $SCRIPT_DIR/host_program.ui
+; exit: 1
 ; setup: --new-project .
 ; The application program's functions on a new project, as the module calls them: what
 ; they write is read back from the project file with host-sql.

@@ -1,9 +1,11 @@
 ; ovhost: --ui $SCRIPT_DIR/host_prompts.ui
+; exit: 1
 ; setup: --new-project .
 ; The input functions and the list prompt answered from a file: a text that is not a
 ; number is asked again, @ points are relative to the base, keywords answer by their
-; start, feet and inches read as inches, Escape is "Function cancelled"; the host
-; program's mimic chooser offers the project's pipe types but those left out.
+; start, feet and inches (with fractions) read as inches, Escape is "Function
+; cancelled"; the host program's mimic chooser offers the project's pipe types but
+; those left out.
 (print (getreal "\nFloor height: "))
 (print (getpoint "\nBase point: "))
 (print (getpoint '(1.0 1.0 0.0) "\nNext point: "))
@@ -11,6 +13,11 @@
 (print (getkword "\nKeep? [Yes/No]: "))
 (print (getint "\nCount: "))
 (print (getdist "\nDistance: "))
+(print (getdist "\nPipe run: "))
+;; Without a file, read-line and read-char read the next input too; read-char hands
+;; out one character at a time and the end of the line as 10.
+(print (read-line))
+(print (list (read-char) (read-char) (read-char)))
 (print (getstring T "\nName: "))
 (print (getreal "\nCancelled: "))
 (print (host-list-prompt "Pick a fruit:" '("Apple" "Pear")))

@@ -1,4 +1,5 @@
 ; ovhost: --no-module
+; exit: 1
 ; The host LISP's built-in functions and control forms, one case a line: the text of
 ; the case, then what it answers or the error it raises. Integers stay integers until
 ; a real joins and wrap at 32 bits; wrong arguments give the host's usual messages.

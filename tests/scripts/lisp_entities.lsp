@@ -1,4 +1,5 @@
 ; ovhost: --no-module
+; exit: 1
 ; The entity functions end to end on a new drawing: entmake of each plain kind, what
 ; entget answers for each, walking, erasing, handles, tables and the curve functions,
 ; with bad input stopping only its own form.

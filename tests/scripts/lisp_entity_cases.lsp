@@ -1,4 +1,5 @@
 ; ovhost: --no-module
+; exit: 1
 ; The entity functions and host services case by case, beyond the tour of
 ; lisp_entities.lsp and lisp_entity_host.lsp: the groups entget writes, entmake of what
 ; entget answered, walking past erased entities, entdel and the editing commands as

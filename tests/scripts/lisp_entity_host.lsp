@@ -1,4 +1,5 @@
 ; ovhost: --no-module
+; exit: 1
 ; The entity host services end to end: listing, drawing, the editing commands, grips,
 ; stretch points, snaps, intersections and explode, and their refusals.
 

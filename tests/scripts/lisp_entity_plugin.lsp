@@ -1,3 +1,4 @@
+; exit: 1
 ; The module's pipe as a plug-in's entity, the kind the host knows nothing of: entget
 ; answers what its DXF filing writes and entmake reads that back through it, undo puts
 ; it back through its own filing, and a curve function it does not answer is the host

@@ -1,4 +1,5 @@
 ; ovhost: --no-module
+; exit: 1
 ; The host LISP end to end: functions with locals, recursion, the loops, cond, the
 ; printed forms of values, and errors that stop only the form they happen in.
 

@@ -1,4 +1,5 @@
 ; ovhost: --no-module --load $PLUGIN
+; exit: 1
 ; LISP values crossing to a plug-in and back, beyond plugin_resbuf_chain.lsp and
 ; plugin_invoke.lsp: points and dotted lists inside lists, symbols going as their
 ; names, entity names, functions that cannot go at all, and every kind of value a

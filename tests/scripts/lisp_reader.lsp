@@ -1,4 +1,5 @@
 ; ovhost: --no-module
+; exit: 1
 ; The LISP reader and printer end to end: what each kind of text reads as, the host's
 ; printed forms of reals, strings and symbols, and the messages for bad text.
 

@@ -1,4 +1,5 @@
 ; ovhost: --ui $SCRIPT_DIR/options_edit.ui
+; exit: 1
 ; setup: --new-project .
 ; The options dialog on a new project: the first run changes settings and presses OK;
 ; the second shows what was stored (the method greys the diameter, the browser

@@ -1,4 +1,5 @@
 ; ovhost: --ui $SCRIPT_DIR/options_key.ui
+; exit: 1
 ; setup: --new-project .
 ; What ov_plumb-options answers: the key selected last (by a click or an edit; a section
 ; gives "") or else the key it was given, after OK or Cancel; the given key's row is

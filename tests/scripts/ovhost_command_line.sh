@@ -86,6 +86,47 @@ run "scripts before expressions, both in order" -q --no-module -e '(princ "eval 
 expect_out 'script onescript twoeval one"eval one"'
 expect_out 'eval two"eval two"'
 
+# The exit status of a batch run: every form runs, and ovhost exits 1 with the count
+# of failed forms on stderr when any ended in an error, handled by *error* or not.
+printf '(princ "first")\n(car 1)\n(princ " still runs")\n(/ 1 0)\n(princ " to the end")\n' >two_errors.lsp
+run "failed forms are counted and the script runs to its end" -q --no-module two_errors.lsp
+expect_status 1
+expect_out "first"
+expect_out " still runs"
+expect_out " to the end"
+expect_err "2 forms ended in an error"
+printf '(defun *error* (msg) (princ msg))\n(car 1)\n' >handled.lsp
+run "a form whose error *error* handled still failed" -q --no-module handled.lsp
+expect_status 1
+expect_err "1 form ended in an error"
+printf '(vl-catch-all-apply (quote car) (list 1))\n(princ "fine")\n' >caught.lsp
+run "an error caught with vl-catch-all-apply is no failure" -q --no-module caught.lsp
+expect_status 0
+expect_quiet_err
+printf '(princ "read")\n(car' >unreadable.lsp
+run "a script that cannot be read to its end fails once more" -q --no-module unreadable.lsp
+expect_status 1
+expect_out "read"
+expect_err "1 form ended in an error"
+run "a failing -e expression counts" -q --no-module -e '(car 1)' -e '(princ "after")'
+expect_status 1
+expect_out "after"
+name="what is typed at the prompt does not count"
+printf '(car 1)\n' | "$ovhost" -q --no-module -i >"$work/out" 2>"$work/err"
+status=$?
+expect_status 0
+expect_out "; error: bad argument type: consp 1"
+name="a shell loop over a folder of drawings tells which failed"
+mkdir -p drawings
+for d in a b c; do
+  line=""
+  [ "$d" != b ] && line="(entmake (quote ((0 . \"LINE\") (10 0 0 0) (11 1 0 0))))"
+  "$ovhost" -q --no-module -d "drawings/$d.hdw" -e "$line" -e '(host-save)' >/dev/null 2>&1 </dev/null
+done
+printf '(princ (sslength (ssget "X" (quote ((0 . "LINE"))))))\n' >count_lines.lsp
+failedDrawings=$(for d in drawings/*.hdw; do "$ovhost" -q --no-module -d "$d" count_lines.lsp >/dev/null 2>&1 </dev/null || echo "$d"; done)
+[ "$failedDrawings" = "drawings/b.hdw" ] || fail "the loop found \"$failedDrawings\" failing, expected drawings/b.hdw"
+
 run "a plug-in that cannot be loaded does not stop the host" -q --no-module --load nowhere.so \
   -e '(princ "still here")'
 expect_status 0
@@ -95,7 +136,8 @@ expect_out "still here"
 
 run "a plug-in whose initialisation fails is unloaded whole" -q --no-module \
   --load "$libdir/libov_test_plugin_bad_init.so" -e '(ovbad-function)' -e '(host-open "b.hdw")'
-expect_status 0
+expect_status 1
+expect_err "1 form ended in an error"
 expect_out "[ovbad] kInitAppMsg fails"
 expect_err "failed to initialise"
 expect_err "left 2 reactor(s) attached; removed"

@@ -1,3 +1,4 @@
+; exit: 1
 ; The break, elbow and arc functions as the LISP program calls them: what each answers,
 ; the argument failures with their message, and nil for anything but a pipe.
 (defun show (label expr) (princ label) (prin1 (eval expr)) (terpri))

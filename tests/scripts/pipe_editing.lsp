@@ -1,3 +1,4 @@
+; exit: 1
 ; Editing pipes through the host's commands: grips, stretching, moving, turning,
 ; mirroring and scaling keep the elevations; snaps, intersections and the curve
 ; functions answer for the pipe's straight run.

@@ -1,3 +1,4 @@
+; exit: 1
 ; setup: --new-project .
 ; ov_plumb-explodePipe: a plain pipe becomes one line; a pipe with breaks, a label,
 ; ticks, elbows, arcs, a P-trap and a hidden layer becomes the lines, arcs, texts and

@@ -1,3 +1,4 @@
+; exit: 1
 ; setup: --new-project .
 ; ov_plumb-setPipeInfo as the LISP program calls it: every key with its value, the
 ; lists that change nothing, and what the pipe then files and draws.

@@ -1,3 +1,4 @@
+; exit: 1
 ; Pipes made from LISP: the listing shows the pipe id and both elevations (two places
 ; at most), a missing or unreadable argument makes nothing, and pipes survive a saved
 ; drawing and a DXF (which keeps the points, the id, the end flags and the text).

@@ -1,4 +1,5 @@
 ; ovhost: --no-module --load $PLUGIN
+; exit: 1
 ; A plug-in calling LISP functions with acedInvoke, and the document being busy (not
 ; quiescent) while a plug-in's function runs.
 (defun add2 (a b) (+ a b))

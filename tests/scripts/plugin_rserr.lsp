@@ -1,4 +1,5 @@
 ; ovhost: --no-module --load $PLUGIN
+; exit: 1
 ; A registered function answering RSERR is the LISP error "ADS request error": the
 ; form stops there, the script goes on with its next form.
 (setq before 1)

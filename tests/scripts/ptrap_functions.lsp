@@ -1,3 +1,4 @@
+; exit: 1
 ; The P-trap's six functions as the LISP program calls them: the crossings of a line,
 ; an arc and another trap with a pipe's trap, and the breaks stored from them.
 (defun show (label expr) (princ label) (prin1 (eval expr)) (terpri))

@@ -6,7 +6,10 @@
 #
 # How a script is run:
 # - `ovhost -q [ARGS] NAME.lsp` in a fresh, empty temporary folder, which is also
-#   TMPDIR (so automatic save files land there as well). ovhost must exit with 0.
+#   TMPDIR (so automatic save files land there as well).
+# - ovhost must exit with the status a line `; exit: N` anywhere in the script gives,
+#   0 without one. ovhost exits with 1 when a top-level form ended in an error, so a
+#   script that provokes errors on purpose says `; exit: 1`.
 # - ARGS come from a first line `; ovhost: ARGS`, split into words as the shell splits
 #   them; $PLUGIN stands for the test plug-in, $SCRIPT_DIR for this folder. Without
 #   that line there are no extra arguments (and the default module is loaded when it
@@ -57,6 +60,11 @@ while IFS= read -r command; do
     exit 1
   fi
 done < <(sed -n -E 's/^;[[:space:]]*shell:[[:space:]]*//p' "$script")
+expectedStatus=0
+exitLine=$(grep -m 1 -E '^;[[:space:]]*exit:' "$script" || true)
+if [ -n "$exitLine" ]; then
+  expectedStatus=$(echo "${exitLine#*exit:}" | tr -d '[:space:]')
+fi
 input=/dev/null
 [ -f "$SCRIPT_DIR/$name.stdin" ] && input="$SCRIPT_DIR/$name.stdin"
 
@@ -75,8 +83,8 @@ if [ "${OV_WRITE_EXPECTED:-0}" = 1 ]; then
 fi
 
 failed=0
-if [ $status -ne 0 ]; then
-  echo "ovhost exited with status $status"
+if [ "$status" -ne "$expectedStatus" ]; then
+  echo "ovhost exited with status $status, expected $expectedStatus"
   failed=1
 fi
 if [ ! -f "$expected" ]; then

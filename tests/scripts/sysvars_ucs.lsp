@@ -1,4 +1,5 @@
 ; ovhost: --no-module
+; exit: 1
 ; System variables through getvar and setvar, and trans between the world and a
 ; turned and moved UCS.
 (prin1 (getvar "clayer"))
