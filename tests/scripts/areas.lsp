@@ -1,4 +1,5 @@
 ; ovhost: --ui $SCRIPT_DIR/areas.ui
+; exit: 1
 ; setup: --new-project .
 ; The alignment-point area dialog. Area 1 (plan.dwg, point 1) on Level 1 is mapped to
 ; cold water and has a hot water pipe; Area 2 of the same floor (other.dwg) has waste;

@@ -1,4 +1,5 @@
 ; ovhost: --ui $SCRIPT_DIR/pipe_query.ui
+; exit: 1
 ; setup: --new-project .
 ; The query dialog of a pipe. Pipe 7 is cold water, 1" (not locked), sizing table 1,
 ; 10-0 to 10-6.5, top of pipe, an unknown horizontal code, layer system 2, 22 fixture

@@ -1,4 +1,5 @@
 ; ovhost: --ui $SCRIPT_DIR/pipe_symbols.ui
+; exit: 1
 ; setup: --new-project .
 ; shell: mkdir symbols && touch symbols/GATE.dwg symbols/CHECK.dwg symbols/BALL.dwg && cp "Project ov_plumb.ov" other.ov
 ; shell: sqlite3 other.ov "INSERT INTO tblDwgValve (ixDwgValve, iSortOrder, sDescription, sBlockName, bToScale) VALUES (1, 1, 'Gate Valve', 'GATE', 0), (2, 2, 'Check Valve', 'CHECK', 0), (3, 3, 'Ball Valve', 'BALL', 0); INSERT INTO tblValveM (ixValveM, ixDwgValve) VALUES (21, 1), (22, 2);"

@@ -1,4 +1,5 @@
 ; ovhost: --ui $SCRIPT_DIR/sizing_tables_files.ui
+; exit: 1
 ; setup: --new-project .
 ; shell: cp "Project ov_plumb.ov" other.ov && cp "Project ov_plumb.ov" locked.ov && chmod a-w locked.ov
 ; The sizing-table editor on a database file of the caller's: a table made there is in
