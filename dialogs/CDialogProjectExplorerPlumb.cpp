@@ -158,14 +158,12 @@ CDialogProjectExplorerPlumb::RowValues CDialogProjectExplorerPlumb::valuesOf(int
 }
 
 bool CDialogProjectExplorerPlumb::toggle(int row) {
-  if (grid_.text(row, kExpanded) == L"T") {
-    removeChildren(row);
-    grid_.setText(row, kExpanded, L"");
-    return false;
-  }
-  grid_.setText(row, kExpanded, L"T");
-  insertChildren(row);
-  return true;
+  const bool opening = grid_.text(row, kExpanded) != L"T";
+  removeChildren(row);
+  grid_.setText(row, kExpanded, opening ? L"T" : L"");
+  if (opening) insertChildren(row);
+  grid_.setRowOpen(row, opening);
+  return opening;
 }
 
 void CDialogProjectExplorerPlumb::removeChildren(int row) {

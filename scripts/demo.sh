@@ -2,8 +2,9 @@
 # The demo: drawdemo writes every plain entity of the host into out/demo, then ovhost
 # makes a new project in out/demo/restroom and runs the restroom example there with the
 # module: a drawing (.hdw), its DXF with the custom entities, a flattened DXF, an SVG
-# and a PNG, and a summary of what they hold. `make demo` builds first and then calls
-# this; the repository itself stays untouched.
+# and a PNG, a summary of what they hold, and the project explorer's tree of its
+# pipes. `make demo` builds first and then calls this; the repository itself stays
+# untouched.
 set -uo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -26,6 +27,13 @@ status=0
 cp "$root/examples/restroom/restroom.lsp" "$room/"
 echo "demo: a new project in $room, then the restroom example"
 (cd "$room" && "$bin/ovhost" -q --new-project . >/dev/null && "$bin/ovhost" -q restroom.lsp) || status=1
+
+# The example keeps its pipes in the project: the project explorer lists them, one
+# level opened at a time (examples/restroom/explorer.ui answers the dialog).
+echo
+echo "demo: the project explorer on the restroom's project"
+(cd "$room" && "$bin/ovhost" -q --ui "$root/examples/restroom/explorer.ui" -e '(ov_plumb-ProjectExplorer 0 1 "")' \
+  | sed -n '/^-> show/,/^\[1003\]/p' | grep -v '^\[100[23]\]') || status=1
 
 # The PNG is drawn on a dark ground as the host shows a drawing: the project's label
 # layer is yellow, and colour 7 (black on paper) turns white there.

@@ -14,8 +14,7 @@
 
 ;;; ---- What the program takes from the project -----------------------------------
 ;
-; The host's LISP reaches the project database only through ov_plumb-getLayer, so the
-; settings below are copies of what a new project holds: the pipe types' label formats
+; The drawing settings below are copies of what a new project holds: the pipe types' label formats
 ; ("$SIZE " and the short name), their fitting graphics, the sizes' labels and the
 ; options (break width, P-trap width, tick width and offset, arc radius, distance
 ; between labels, vertical pipe diameter). Hanger spacing is kept per pipe in the
@@ -80,12 +79,36 @@
   (while (<= d (- pi)) (setq d (+ d (* 2 pi))))
   d)
 
+;;; ---- The project's record of the pipes ---------------------------------------------
+;
+; As the application's program does when it places a pipe, each pipe gets a row in the
+; project (tblPipe), whose key is the pipe's ID, in the restroom's alignment-point area
+; on the first floor; the project explorer lists them from there. The host program's
+; host-sql runs the statements on the project database.
+
+(setq *drawing* "restroom.hdw")
+
+(defun project-value (sql value) (car (car (host-sql sql value))))
+
+; The restroom's area: on the lowest floor, at the drawing's alignment point 1.
+(defun restroom-area (/ floor)
+  (setq floor (project-value "SELECT ixFloor FROM tblFloor ORDER BY dElevation, ixFloor LIMIT ?" 1))
+  (if (not (host-sql "SELECT 1 FROM tblAlignmentPointArea WHERE sDrawing = ?" *drawing*))
+    (host-sql "INSERT INTO tblAlignmentPointArea (ixFloor, sName, sDrawing, iAlignmentPointNumber, bDeleted) VALUES (?, 'Restroom', ?, 1, 0)"
+              floor *drawing*)))
+
+; The pipe's row: type by its short name, size by its label; answers the key.
+(defun pipe-row (key size start end / type)
+  (setq type (project-value "SELECT ixPipeType FROM tblPipeType WHERE sShortName = ?" key))
+  (car (car (host-sql "INSERT INTO tblPipe (ixPipeType, ixLayerSystem, ixPipeSize, dX1, dY1, dZ1, dX2, dY2, dZ2, sDrawing, iAlignmentPointNumber) VALUES (?, 1, coalesce((SELECT ixPipeSize FROM tblPipeSize WHERE ixPipeType = ? AND sLabel = ?), 0), ?, ?, ?, ?, ?, ?, ?, 1) RETURNING ixPipe"
+                      type type size (car start) (cadr start) (caddr start) (car end) (cadr end) (caddr end) *drawing*))))
+
 ;;; ---- Pipes ----------------------------------------------------------------------
 ;
 ; The program's own record of each pipe: (ENAME KEY SIZE START END). *pipes* holds
 ; them newest first.
 
-(setq *pipes* nil *next-id* 0 *traps* nil)
+(setq *pipes* nil *traps* nil)
 (setq *label-layer* (ov_plumb-getLayer "LABEL" 1))
 ; The standard project has no key of its own for the hidden copies, so "HIDDEN"
 ; resolves to the layer system's default pipe layer.
@@ -105,8 +128,7 @@
 (defun add-pipe (key size start end / layer e)
   (setq layer (ov_plumb-getLayer key 1))
   (setvar "CLAYER" layer)
-  (setq *next-id* (1+ *next-id*))
-  (setq e (ov_plumb-insertPipe *next-id* start end *vertical-radius*))
+  (setq e (ov_plumb-insertPipe (pipe-row key size start end) start end *vertical-radius*))
   (ov_plumb-setPipeInfo e
     (list "TEXT" (label-text key size))
     (list "TEXTHEIGHT" *text-height*)
@@ -486,6 +508,7 @@
 ;;; ---- Run ------------------------------------------------------------------------
 
 (defun restroom ()
+  (restroom-area)
   (draw-fixtures)
   (lay-cold-water)
   (lay-hot-water)

@@ -339,14 +339,54 @@
 
 ;;; ---- project explorer ----
 
-(defun projectExplorer-query-Plumb (a b)
-  (host-check-arguments "projectExplorer-query-Plumb" "ii" (list a b))
+;; A row of the project as "column: value" lines.
+(defun ov-host-print-row (title names row)
+  (princ (strcat "\n" title))
+  (foreach name names
+    (princ (strcat "\n  " name ": " (vl-princ-to-string (car row))))
+    (setq row (cdr row))))
+
+;; The entity of a placed pipe in the current drawing: the pipe whose ID is the key.
+(defun ov-host-pipe-entity (ix / e found)
+  (setq e (entnext))
+  (while (and e (not found))
+    (if (and (= (cdr (assoc 0 (entget e))) "OVPLUMBPIPE") (= (cdr (assoc 90 (entget e))) ix)) (setq found e))
+    (setq e (entnext e)))
+  found)
+
+;; The explorer's "Query. . ." on a placed pipe (1) or valve (2): what the project
+;; knows of it and, when its drawing is the one open, the entity's listing.
+(defun projectExplorer-query-Plumb (ix devType / names row e)
+  (host-check-arguments "projectExplorer-query-Plumb" "ii" (list ix devType))
+  (if (= devType 1)
+    (setq names '("ixPipe" "Pipe type" "Size" "Drawing" "Starting elevation" "Ending elevation")
+          row (car (host-sql "SELECT p.ixPipe, t.sName, coalesce(s.sLabel, 'Sized automatically'), p.sDrawing, p.dZ1, p.dZ2 FROM tblPipe p LEFT JOIN tblPipeType t ON t.ixPipeType = p.ixPipeType LEFT JOIN tblPipeSize s ON s.ixPipeSize = p.ixPipeSize WHERE p.ixPipe = ?" ix)))
+    (setq names '("ixValveL" "Specification" "Drawing" "Location")
+          row (car (host-sql "SELECT v.ixValveL, s.sName, v.sDrawing, v.dX || ',' || v.dY || ',' || v.dZ FROM tblValveL v LEFT JOIN tblValveS s ON s.ixValveS = v.ixValveS WHERE v.ixValveL = ?" ix))))
+  (if (null row)
+    (princ (strcat "\nNothing in the project has the key " (itoa ix) "."))
+    (progn
+      (ov-host-print-row (if (= devType 1) "Pipe" "Pipe symbol") names row)
+      (if (and (= devType 1) (= (strcase (nth 3 row)) (strcase (getvar "DWGNAME"))) (setq e (ov-host-pipe-entity ix)))
+        (host-list e))))
+  (terpri)
   nil)
 
-(defun projectExplorer-querySchedule-Plumb (a b)
-  (host-check-arguments "projectExplorer-querySchedule-Plumb" "ii" (list a b))
+;; The explorer's "Query. . ." on a valve specification: its row of the schedule.
+(defun projectExplorer-querySchedule-Plumb (ix devType / row)
+  (host-check-arguments "projectExplorer-querySchedule-Plumb" "ii" (list ix devType))
+  (setq row (car (host-sql "SELECT s.sName, g.sName, d.sDescription, s.dFU, s.sScheduleNote1, s.sScheduleNote2, s.sScheduleNote3 FROM tblValveS s LEFT JOIN tblValveSGroup g ON g.ixValveSGroup = s.ixValveSGroup LEFT JOIN tblDwgValve d ON d.ixDwgValve = s.ixDwgValve WHERE s.ixValveS = ?" ix)))
+  (if row
+    (ov-host-print-row "Pipe symbol specification" '("Name" "Group" "Symbol" "Fixture units" "Note 1" "Note 2" "Note 3") row)
+    (princ (strcat "\nNo specification has the key " (itoa ix) ".")))
+  (terpri)
   nil)
 
-(defun plumb-projectExplorer_sqlQuery (a b c)
-  (host-check-arguments "plumb-projectExplorer_sqlQuery" "sss" (list a b c))
-  (list 0))
+;; The explorer's queries: the wanted column of the SELECT's rows, sorted by a column
+;; (none when it is empty), each value once, after their count.
+(defun plumb-projectExplorer_sqlQuery (sql sortColumn valueColumn / values)
+  (host-check-arguments "plumb-projectExplorer_sqlQuery" "sss" (list sql sortColumn valueColumn))
+  (foreach row (host-sql (strcat "SELECT \"" valueColumn "\" FROM (" sql ")"
+                                 (if (= sortColumn "") "" (strcat " ORDER BY \"" sortColumn "\""))))
+    (if (not (member (car row) values)) (setq values (cons (car row) values))))
+  (cons (length values) (reverse values)))
