@@ -216,7 +216,7 @@ void CDialogProjectExplorerPlumb::insertChildren(int row) {
     return;
   }
 
-  // Pipe symbols: group, then specification and floor in the order chosen, then valves.
+  // Pipe symbols: group, then callout and floor in the order chosen, then valves.
   const bool specificationsNext = parent.rowType == kGroupRow ? byCallout : parent.rowType == kDrawingRow && parent.level == 2;
   const bool valvesNext = parent.level == 3;
   if (valvesNext) {
@@ -248,7 +248,7 @@ void CDialogProjectExplorerPlumb::insertChildren(int row) {
     }
     return;
   }
-  // Floors: under a group (drawing first) or under a specification (callout first).
+  // Floors: under a group (drawing first) or under a callout (callout first).
   child.rowType = kDrawingRow;
   child.callout = false;
   std::wstring sql;

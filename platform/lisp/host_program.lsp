@@ -361,7 +361,7 @@
   (if (= devType 1)
     (setq names '("ixPipe" "Pipe type" "Size" "Drawing" "Starting elevation" "Ending elevation")
           row (car (host-sql "SELECT p.ixPipe, t.sName, coalesce(s.sLabel, 'Sized automatically'), p.sDrawing, p.dZ1, p.dZ2 FROM tblPipe p LEFT JOIN tblPipeType t ON t.ixPipeType = p.ixPipeType LEFT JOIN tblPipeSize s ON s.ixPipeSize = p.ixPipeSize WHERE p.ixPipe = ?" ix)))
-    (setq names '("ixValveL" "Specification" "Drawing" "Location")
+    (setq names '("ixValveL" "Callout" "Drawing" "Location")
           row (car (host-sql "SELECT v.ixValveL, s.sName, v.sDrawing, v.dX || ',' || v.dY || ',' || v.dZ FROM tblValveL v LEFT JOIN tblValveS s ON s.ixValveS = v.ixValveS WHERE v.ixValveL = ?" ix))))
   (if (null row)
     (princ (strcat "\nNothing in the project has the key " (itoa ix) "."))
@@ -372,13 +372,13 @@
   (terpri)
   nil)
 
-;; The explorer's "Query. . ." on a valve specification: its row of the schedule.
+;; The explorer's "Query. . ." on a callout: its row of the valve schedule.
 (defun projectExplorer-querySchedule-Plumb (ix devType / row)
   (host-check-arguments "projectExplorer-querySchedule-Plumb" "ii" (list ix devType))
   (setq row (car (host-sql "SELECT s.sName, g.sName, d.sDescription, s.dFU, s.sScheduleNote1, s.sScheduleNote2, s.sScheduleNote3 FROM tblValveS s LEFT JOIN tblValveSGroup g ON g.ixValveSGroup = s.ixValveSGroup LEFT JOIN tblDwgValve d ON d.ixDwgValve = s.ixDwgValve WHERE s.ixValveS = ?" ix)))
   (if row
-    (ov-host-print-row "Pipe symbol specification" '("Name" "Group" "Symbol" "Fixture units" "Note 1" "Note 2" "Note 3") row)
-    (princ (strcat "\nNo specification has the key " (itoa ix) ".")))
+    (ov-host-print-row "Pipe symbol schedule entry" '("Name" "Group" "Symbol" "Fixture units" "Note 1" "Note 2" "Note 3") row)
+    (princ (strcat "\nNo schedule entry has the key " (itoa ix) ".")))
   (terpri)
   nil)
 
