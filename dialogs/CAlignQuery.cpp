@@ -45,12 +45,9 @@ BOOL CAlignQuery::OnInitDialog() {
   CAcUiDialog::OnInitDialog();
   SetDialogName(L"ov_plumb:AlignmentPointQuery");
   SetWindowText(inserting() ? L"Insert Alignment Point Area" : L"Query Alignment Point Area");
-  const wchar_t* keys[] = {L"key", L"val", L"ixPipeAreaMap", L"ixPipeType", L"bLocked"};
-  grid_.setColumnCount(5);
+  grid_.setHeadings({L"key", L"val", L"ixPipeAreaMap", L"ixPipeType", L"bLocked"},
+                    {kColumnMap, kColumnPipeType, kColumnLocked});
   grid_.setRowCount(kFirstTypeRow);
-  grid_.setHeadingRowCount(1);
-  for (int column = 0; column < 5; ++column) grid_.setText(0, column, keys[column]);
-  for (int column : {kColumnMap, kColumnPipeType, kColumnLocked}) grid_.setColumnHidden(column, true);
 
   if (!inserting()) {
     int status = RTERROR;

@@ -63,13 +63,7 @@ BOOL CDialogDwgValve::OnInitDialog() {
   CAcUiDialog::OnInitDialog();
   SetDialogName(L"ov_plumb:PipeSymbolDialog");
   SetWindowText(L"Pipe Symbol Blocks");
-  grid_.setColumnCount(4);
-  grid_.setRowCount(1);
-  grid_.setHeadingRowCount(1);
-  grid_.setText(0, kColumnDescription, L"Description");
-  grid_.setText(0, kColumnBlock, L"Block Name");
-  grid_.setText(0, kColumnToScale, L"To Scale");
-  grid_.setColumnHidden(kColumnKey, true);
+  grid_.setHeadings({L"", L"Description", L"Block Name", L"To Scale"}, {kColumnKey});
   symbol_->UseIndex(L"iSortOrder");
   for (bool found = symbol_->First(); found; found = symbol_->Next()) {
     const int row = appendRow();

@@ -39,13 +39,8 @@ BOOL CDialogPipeLabel::OnInitDialog() {
   CAcUiDialog::OnInitDialog();
   SetDialogName(L"ov_plumb:PipeLabel");
   SetWindowText(L"Pipe Labels");
-  grid_.setColumnCount(6);
-  grid_.setRowCount(1);
-  grid_.setHeadingRowCount(1);
-  grid_.setText(0, kColumnLayerSystemName, L"Layer System");
-  grid_.setText(0, kColumnPlanView, L"Plan-View Label Format");
-  grid_.setText(0, kColumnIsometric, L"Isometric Label Format");
-  for (int column : {kColumnKey, kColumnPipeType, kColumnLayerSystem}) grid_.setColumnHidden(column, true);
+  grid_.setHeadings({L"", L"", L"", L"Layer System", L"Plan-View Label Format", L"Isometric Label Format"},
+                    {kColumnKey, kColumnPipeType, kColumnLayerSystem});
   loadRows();
   for (int row = grid_.headingRowCount(); row < grid_.rowCount(); ++row) {
     if (!isLabelRow(row) || (pipeType_ > 0 && grid_.number(row, kColumnPipeType) != pipeType_)) continue;

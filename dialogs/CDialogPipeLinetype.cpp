@@ -52,13 +52,8 @@ BOOL CDialogPipeLinetype::OnInitDialog() {
   CAcUiDialog::OnInitDialog();
   SetDialogName(L"ov_plumb:pipeLinetype");
   SetWindowText(L"Pipe Linetypes");
-  const wchar_t* headings[] = {L"", L"", L"", L"Linetype", L"Minimum Length", L"Rotate to 0", L"Text"};
-  grid_.setColumnCount(static_cast<int>(std::size(headings)));
-  grid_.setRowCount(1);
-  grid_.setHeadingRowCount(1);
-  for (int column = 0; column < static_cast<int>(std::size(headings)); ++column)
-    grid_.setText(0, column, headings[column]);
-  for (int column : {kColumnKey, kColumnPipeType, kColumnLayerSystem}) grid_.setColumnHidden(column, true);
+  grid_.setHeadings({L"", L"", L"", L"Linetype", L"Minimum Length", L"Rotate to 0", L"Text"},
+                    {kColumnKey, kColumnPipeType, kColumnLayerSystem});
   loadRows();
   for (int row = grid_.headingRowCount(); row + 1 < grid_.rowCount(); ++row) {
     if (kindOf(row) != RowKind::PipeType || (pipeType_ > 0 && grid_.number(row, kColumnPipeType) != pipeType_))

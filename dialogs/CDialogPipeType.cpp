@@ -109,15 +109,9 @@ BOOL CDialogPipeType::OnInitDialog() {
   CAcUiDialog::OnInitDialog();
   SetDialogName(L"ov_plumb:PipeSum");
   SetWindowText(L"Pipe Type");
-  const wchar_t* headings[] = {L"",          L"",           L"Name",           L"Short Name",
-                               L"",          L"Flow Direction", L"Elbow Graphic", L"Tee Graphic",
-                               L"Fitting Ticks", L"Label Location", L"Hide Pipes Below Ductwork"};
-  grid_.setColumnCount(static_cast<int>(std::size(headings)));
-  grid_.setRowCount(1);
-  grid_.setHeadingRowCount(1);
-  for (int column = 0; column < static_cast<int>(std::size(headings)); ++column)
-    grid_.setText(0, column, headings[column]);
-  for (int column : {kColumnKey, kColumnOrder, kColumnMimic}) grid_.setColumnHidden(column, true);
+  grid_.setHeadings({L"", L"", L"Name", L"Short Name", L"", L"Flow Direction", L"Elbow Graphic", L"Tee Graphic",
+                     L"Fitting Ticks", L"Label Location", L"Hide Pipes Below Ductwork"},
+                    {kColumnKey, kColumnOrder, kColumnMimic});
 
   int selected = firstRow();
   type_->UseIndex(L"iSortOrder");

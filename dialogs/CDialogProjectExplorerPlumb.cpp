@@ -102,16 +102,10 @@ BOOL CDialogProjectExplorerPlumb::OnInitDialog() {
   CAcUiDialog::OnInitDialog();
   SetDialogName(L"ov_elec:dwgSwitchCustomization");
   SetWindowText(L"Project Explorer");
-  const wchar_t* keys[kColumns] = {L"sValue", L"Drawing", L"devType", L"level",  L"rowType",    L"ixGroup",
-                                   L"ixSch",  L"ixList",  L"floor",   L"bExpanded", L"bIsCallout"};
-  grid_.setColumnCount(kColumns);
-  grid_.setRowCount(1);
-  grid_.setHeadingRowCount(1);
-  for (int column = 0; column < kColumns; ++column) {
-    grid_.setText(0, column, keys[column]);
-    if (column > kDrawing) grid_.setColumnHidden(column, true);
-  }
-  grid_.setText(0, kValue, L"Object");
+  // The hidden columns are headed by the keys they hold.
+  grid_.setHeadings({L"Object", L"Drawing", L"devType", L"level", L"rowType", L"ixGroup", L"ixSch", L"ixList", L"floor",
+                     L"bExpanded", L"bIsCallout"},
+                    {kDevType, kLevel, kRowType, kGroup, kSchedule, kList, kFloor, kExpanded, kIsCallout});
   const std::wstring setting = ovRegistryRead(kSortSubkey, kSortValue);
   GetDlgItem(kSortOrder)->SetCurSel(setting == L"0" ? 1 : 0);
   buildHeaders();

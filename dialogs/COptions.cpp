@@ -156,12 +156,8 @@ BOOL COptions::OnInitDialog() {
 
 void COptions::buildRows() {
   const std::vector<OptionRow>& rows = optionRows();
-  grid_.setColumnCount(5);
+  grid_.setHeadings({L"", L"Value", L"Database Key", L"bIsNumeric", L"bIsYesNo"}, {kColumnKey, kColumnNumeric, kColumnYesNo});
   grid_.setRowCount(1 + static_cast<int>(rows.size()));
-  grid_.setHeadingRowCount(1);
-  const wchar_t* headings[] = {L"", L"Value", L"Database Key", L"bIsNumeric", L"bIsYesNo"};
-  for (int column = 0; column < 5; ++column) grid_.setText(0, column, headings[column]);
-  for (int column : {kColumnKey, kColumnNumeric, kColumnYesNo}) grid_.setColumnHidden(column, true);
 
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
     const OptionRow& option = rows[static_cast<std::size_t>(i)];

@@ -52,13 +52,7 @@ BOOL DialogFixtureConnection::OnInitDialog() {
   CAcUiDialog::OnInitDialog();
   SetDialogName(L"ov_plumb:FixtureConnection");
   SetWindowText(L"Insert Fixture Connection");
-  grid_.setColumnCount(4);
-  grid_.setRowCount(1);
-  grid_.setHeadingRowCount(1);
-  grid_.setText(0, kColumnName, L"Pipe Flow Category Name");
-  grid_.setText(0, kColumnFlow, L"Flow");
-  grid_.setColumnHidden(kColumnSum, true);
-  grid_.setColumnHidden(kColumnCategory, true);
+  grid_.setHeadings({L"", L"", L"Pipe Flow Category Name", L"Flow"}, {kColumnSum, kColumnCategory});
   layerSystems_ = queryKeyedEntries(connection_, L"select ixLayerSystem, sDescription from tblLayerSystem order by iSortOrder");
   pipeTypes_ = queryKeyedEntries(connection_, L"select ixPipeType, sName from tblPipeType order by iSortOrder");
   loadStoredSettings();

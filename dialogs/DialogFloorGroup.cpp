@@ -60,12 +60,7 @@ BOOL DialogFloorGroup::OnInitDialog() {
   const double height = ovGetGlobalNumber(globals, kDefaultHeightKey);
   SetDlgItemText(kDefaultHeight, number(height == 0.0 ? static_cast<int>(kTenFeet) : static_cast<int>(height)).c_str());
 
-  const wchar_t* headings[] = {L"", L"ixFloor", L"ixFloorAbove", L"Name", L"Finished Floor Elevation"};
-  grid_.setColumnCount(5);
-  grid_.setRowCount(1);
-  grid_.setHeadingRowCount(1);
-  for (int column = 0; column < 5; ++column) grid_.setText(0, column, headings[column]);
-  for (int column : {0, kColumnKey, kColumnAbove}) grid_.setColumnHidden(column, true);
+  grid_.setHeadings({L"", L"ixFloor", L"ixFloorAbove", L"Name", L"Finished Floor Elevation"}, {0, kColumnKey, kColumnAbove});
   loadRows();
   selectAtStart();
   return TRUE;

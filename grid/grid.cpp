@@ -78,6 +78,14 @@ bool ovGrid::deleteRow(int row) {
   return true;
 }
 
+void ovGrid::setHeadings(const std::vector<std::wstring>& headings, std::initializer_list<int> hiddenColumns) {
+  setColumnCount(static_cast<int>(headings.size()));
+  setRowCount(1);
+  setHeadingRowCount(1);
+  for (int column = 0; column < columns_; ++column) setText(0, column, headings[static_cast<std::size_t>(column)]);
+  for (int column : hiddenColumns) setColumnHidden(column, true);
+}
+
 void ovGrid::deleteNonHeadingRows() {
   cancelEdit();
   const int headings = headingRowCount();

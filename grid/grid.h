@@ -3,6 +3,7 @@
 // selection and in-place edits. Nothing here draws; drivers read it and act on it.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ class ovGrid : public GridControl {
   bool deleteRow(int row);
   // Deletes every row below the headings.
   void deleteNonHeadingRows();
+  // Makes the grid one heading row with these texts, a column each, the given columns
+  // hidden, and no rows below: how most dialogs start their grid.
+  void setHeadings(const std::vector<std::wstring>& headings, std::initializer_list<int> hiddenColumns = {});
   // Exchanges the cells and tree state of two rows below the headings.
   bool swapRows(int first, int second);
   // Moves a row below the headings to stand at `to`, the rows between shifting by one

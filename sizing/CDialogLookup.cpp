@@ -44,13 +44,7 @@ BOOL CDialogLookup::OnInitDialog() {
   CAcUiDialog::OnInitDialog();
   SetDialogName(L"ov_plumb:PipeSizeLookup");
   SetWindowText(L"Flow Lookup");
-  grid_.setColumnCount(4);
-  grid_.setRowCount(1);
-  grid_.setHeadingRowCount(1);
-  grid_.setText(0, kColumnFixtures, L"Fixtures");
-  grid_.setText(0, kColumnFlow, L"Flow");
-  grid_.setText(0, kColumnMinimumSize, L"Minimum Pipe Size");
-  grid_.setColumnHidden(kColumnKey, true);
+  grid_.setHeadings({L"", L"Fixtures", L"Flow", L"Minimum Pipe Size"}, {kColumnKey});
   loadSizeChoices();
   loadRows();
   if (grid_.rowCount() > grid_.headingRowCount()) grid_.setSelectedCell(grid_.headingRowCount(), kColumnFixtures);

@@ -50,14 +50,7 @@ BOOL CDialogPipeSize::OnInitDialog() {
   CAcUiDialog::OnInitDialog();
   SetDialogName(L"ov_plumb:PipeSum");
   SetWindowText(L"Pipe Sizes");
-  grid_.setColumnCount(5);
-  grid_.setRowCount(1);
-  grid_.setHeadingRowCount(1);
-  grid_.setText(0, kColumnLabel, L"Label");
-  grid_.setText(0, kColumnInterior, L"Interior Diameter");
-  grid_.setText(0, kColumnExterior, L"Exterior Diameter");
-  grid_.setColumnHidden(kColumnKey, true);
-  grid_.setColumnHidden(kColumnPipeType, true);
+  grid_.setHeadings({L"", L"Label", L"Interior Diameter", L"Exterior Diameter", L""}, {kColumnKey, kColumnPipeType});
   loadRows();
 
   for (int row = grid_.headingRowCount(); row < grid_.rowCount(); ++row) {

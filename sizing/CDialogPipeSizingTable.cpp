@@ -77,13 +77,7 @@ BOOL CDialogPipeSizingTable::OnInitDialog() {
   SetDialogName(L"ov_plumb:PipeSizingTable");
   SetWindowText(L"Pipe Sizing Tables");
 
-  tables_.setColumnCount(4);
-  tables_.setRowCount(1);
-  tables_.setHeadingRowCount(1);
-  tables_.setText(0, kTableActive, L"Active");
-  tables_.setText(0, kTableName, L"Name");
-  tables_.setColumnHidden(kTableKey, true);
-  tables_.setColumnHidden(kTableHorizontalOnly, true);
+  tables_.setHeadings({L"", L"Active", L"Name", L""}, {kTableKey, kTableHorizontalOnly});
 
   // Two heading rows: "Size" and "Standard Size" span both, "Flow" spans its two columns.
   values_.setColumnCount(6);

@@ -134,12 +134,7 @@ BOOL CDialogPipeSum::OnInitDialog() {
   CAcUiDialog::OnInitDialog();
   SetDialogName(L"ov_plumb:PipeSum");
   SetWindowText(L"Query Pipe");
-  grid_.setColumnCount(5);
-  grid_.setRowCount(1);
-  grid_.setHeadingRowCount(1);
-  grid_.setText(0, kColumnName, L"Pipe Flow Category");
-  grid_.setText(0, kColumnValue, L"Value");
-  for (int column : {kColumnCategory, kColumnFixed, kColumnSum}) grid_.setColumnHidden(column, true);
+  grid_.setHeadings({L"", L"", L"Pipe Flow Category", L"Value", L""}, {kColumnCategory, kColumnFixed, kColumnSum});
   found_ = pipe_->Find(pipeKey_);
   if (found_) loadPipe();
   onHangerTypeChosen();

@@ -58,15 +58,8 @@ BOOL CDialogSumCategory::OnInitDialog() {
   CAcUiDialog::OnInitDialog();
   SetDialogName(L"ov_plumb:PipeSumCategory");
   SetWindowText(L"Pipe Flow Categories");
-  grid_.setColumnCount(8);
-  grid_.setRowCount(1);
-  grid_.setHeadingRowCount(1);
-  grid_.setText(0, kColumnName, L"Category Name");
-  grid_.setText(0, kColumnPrefix, L"Label Prefix");
-  grid_.setText(0, kColumnSuffix, L"Label Suffix");
-  grid_.setText(0, kColumnConversion, L"Conversion");
-  for (int column : {kColumnOrder, kColumnKey, kColumnPipeType, kColumnMultiplier})
-    grid_.setColumnHidden(column, true);
+  grid_.setHeadings({L"", L"", L"", L"Category Name", L"Label Prefix", L"Label Suffix", L"Conversion", L""},
+                    {kColumnOrder, kColumnKey, kColumnPipeType, kColumnMultiplier});
   loadRows();
   applyOrder();
   for (int row = grid_.headingRowCount(); row < grid_.rowCount(); ++row)
