@@ -45,7 +45,8 @@ std::wstring sqliteIndexName(const IndexDeclaration& index) {
 }
 
 std::wstring createIndexStatement(const IndexDeclaration& index) {
-  std::wstring sql = L"CREATE INDEX " + sqliteIndexName(index) + L" ON " + projectTable(index.table).name + L" (";
+  std::wstring sql = std::wstring(index.unique ? L"CREATE UNIQUE INDEX " : L"CREATE INDEX ") + sqliteIndexName(index) +
+                    L" ON " + projectTable(index.table).name + L" (";
   for (std::size_t i = 0; i < index.columns.size(); ++i) sql += (i ? L", " : L"") + std::wstring(index.columns[i]);
   return sql + L")";
 }

@@ -35,7 +35,8 @@ const IndexDeclaration kIndexes[] = {
     {ProjectTable::tblPipeLinetypeText, L"ixPipeType_ixLayerSystem", kPipeTypeLayerSystem},
     {ProjectTable::tblPipeSize, L"ixPipeType", kPipeType},
     {ProjectTable::tblPipeSum, L"ixPipePipeSumCategoryFixed", kPipeCategoryFixed},
-    {ProjectTable::tblPipeSumCategory, L"ixPipeTypeName", kPipeTypeName},
+    // A flow category's name is unique within its pipe type.
+    {ProjectTable::tblPipeSumCategory, L"ixPipeTypeName", kPipeTypeName, true},
     {ProjectTable::tblFloor, L"sName", kSName},
     {ProjectTable::tblAlignmentPointArea, L"sName", kSName},
     {ProjectTable::tblPipeType, L"iSortOrder", kSortOrder},

@@ -38,6 +38,7 @@ struct IndexDeclaration {
   ProjectTable table;
   const wchar_t* name;
   std::span<const wchar_t* const> columns;
+  bool unique = false;  // no two rows may hold the same values in these columns
 };
 
 const TableDeclaration& projectTable(ProjectTable table);

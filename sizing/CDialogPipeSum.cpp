@@ -183,7 +183,9 @@ void CDialogPipeSum::loadPipeTypes() {
               : acutBuildList(RTSTR, L"pipe-usableTypes-withPipe-arx", RTLONG, pipeKey_, RTLONG, types, RTNIL, 0));
     std::vector<int> keys;
     const resbuf* rb = lists.get();
-    while (rb != nullptr && !(rb->restype == RTSTR && std::wstring(rb->resval.rstring) == L"startlist")) rb = rb->rbnext;
+    while (rb != nullptr && !(rb->restype == RTSTR && rb->resval.rstring != nullptr &&
+                              std::wstring(rb->resval.rstring) == L"startlist"))
+      rb = rb->rbnext;
     for (rb = rb != nullptr ? rb->rbnext : nullptr; rb != nullptr && rb->restype != RTLE; rb = rb->rbnext) {
       double key = 0.0;
       if (answerNumber(rb, key)) keys.push_back(static_cast<int>(key));

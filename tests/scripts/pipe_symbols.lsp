@@ -20,6 +20,9 @@
 (setq before (list (symbols) (valves)))
 (ov_plumb-tblDwgValve "symbols/")
 (print (equal before (list (symbols) (valves))))
+(host-sql "INSERT INTO tblValveS (ixValveS, ixDwgValve, sName) VALUES (15, 5, 'E')")
+(ov_plumb-tblDwgValve "symbols/")
+(print (list (symbols) (valves)))
 (print (ov_plumb-tblDwgValve))
 ; On a database opened from a path the valves re-pointed are its tblValveM rows: the
 ; second opening shows them while the host is asked about a delete.
