@@ -50,8 +50,8 @@ CDialogDwgValve::CDialogDwgValve(CWnd* parent, const ProjectDatabasePtr& connect
   addGrid(kGrid, L"symbols", grid_);
   addButton(IDOK, L"&OK");
   addButton(IDCANCEL, L"&Cancel");
-  onClicked(kMoveUp, [this] { onMove(-1); });
-  onClicked(kMoveDown, [this] { onMove(1); });
+  onClicked(kMoveUp, [this] { grid_.swapSelectedRow(-1); });
+  onClicked(kMoveDown, [this] { grid_.swapSelectedRow(1); });
   onClicked(kNew, [this] { onNew(); });
   onClicked(kDelete, [this] { onDelete(); });
   onGridNotice(kGrid, [this](GridNotice& notice) { return onNotice(notice); });
@@ -132,13 +132,6 @@ void CDialogDwgValve::onDelete() {
   grid_.deleteRow(row);
   if (grid_.rowCount() > firstRow())
     grid_.setSelectedCell(row < grid_.rowCount() ? row : grid_.rowCount() - 1, kColumnDescription);
-}
-
-void CDialogDwgValve::onMove(int step) {
-  const int row = grid_.selectedRow();
-  const int other = row + step;
-  if (row < firstRow() || other < firstRow() || other >= grid_.rowCount()) return;
-  grid_.swapRows(row, other);
 }
 
 void CDialogDwgValve::OnOK() {

@@ -41,7 +41,6 @@ class CDialogDwgValve : public CAcUiDialog {
   int appendRow();
   void onNew();
   void onDelete();
-  void onMove(int step);
   bool onNotice(GridNotice& notice);
   void repointAndDelete();
   void storeRows();

@@ -88,8 +88,8 @@ CDialogPipeType::CDialogPipeType(CWnd* parent, const ProjectDatabasePtr& connect
   addButton(kEditSizingTables, L"Edit Sizing Tables...");
   addButton(IDOK, L"&OK");
   addButton(IDCANCEL, L"&Cancel");
-  onClicked(kMoveUp, [this] { onMove(-1); });
-  onClicked(kMoveDown, [this] { onMove(1); });
+  onClicked(kMoveUp, [this] { grid_.swapSelectedRow(-1); });
+  onClicked(kMoveDown, [this] { grid_.swapSelectedRow(1); });
   onClicked(kNew, [this] { onNew(); });
   onClicked(kDelete, [this] { onDelete(); });
   const std::pair<int, NeighbourDialog> neighbours[] = {
@@ -192,13 +192,6 @@ void CDialogPipeType::onDelete() {
   if (stored) removed_.push_back(key);
   grid_.deleteRow(row);
   grid_.setSelectedCell(row < grid_.rowCount() ? row : grid_.rowCount() - 1, kColumnName);
-}
-
-void CDialogPipeType::onMove(int step) {
-  const int row = grid_.selectedRow();
-  const int other = row + step;
-  if (row < firstRow() || other < firstRow() || other >= grid_.rowCount()) return;
-  grid_.swapRows(row, other);
 }
 
 void CDialogPipeType::OnOK() { closeFor(IDOK); }

@@ -54,7 +54,6 @@ class CDialogPipeType : public CAcUiDialog {
   int appendRow();
   void onNew();
   void onDelete();
-  void onMove(int step);
   void closeFor(int endCode);
   bool onNotice(GridNotice& notice);
   bool inUse(int key) const;

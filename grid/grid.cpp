@@ -114,6 +114,11 @@ bool ovGrid::swapRows(int first, int second) {
   return true;
 }
 
+bool ovGrid::swapSelectedRow(int step) {
+  const int row = selectedRow_;
+  return isDataRow(row) && isDataRow(row + step) && swapRows(row, row + step);
+}
+
 bool ovGrid::moveRow(int from, int to) {
   if (!isDataRow(from) || !isDataRow(to)) return false;
   const int step = to > from ? 1 : -1;

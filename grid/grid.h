@@ -36,6 +36,9 @@ class ovGrid : public GridControl {
   // Moves a row below the headings to stand at `to`, the rows between shifting by one
   // toward its old place; the selection goes with the rows.
   bool moveRow(int from, int to);
+  // Move Up (-1) and Move Down (+1): the selected row changes place with its neighbour
+  // and stays selected; false at either end or without a selection.
+  bool swapSelectedRow(int step);
 
   // ---- cells ----
   // Setters on a cell that is not there do nothing and answer false.
