@@ -150,8 +150,8 @@ void CDialogPipeSum::loadPipe() {
   GetDlgItem(kOffsetZ)->SetCurSel(indexOfCode(kVerticalAlignments, pipe_->sOffsetZ()));
   GetDlgItem(kOffsetY)->SetCurSel(indexOfCode(kHorizontalAlignments, pipe_->sOffsetY()));
   SetDlgItemText(kHangerZ, formatFeetInches(pipe_->dHangerZ()).c_str());
-  for (std::size_t i = 0; i < std::size(kHangerFields); ++i)
-    SetDlgItemText(hangerFieldId(i), valueText(((*pipe_).*kHangerFields[i].stored)()).c_str());
+  int id = kHangerZ + 1;
+  for (const HangerField& field : kHangerFields) SetDlgItemText(id++, valueText((pipe_.get()->*field.stored)()).c_str());
   const int hangerType = pipe_->iHangerType();
   GetDlgItem(kHangerType)->SetCurSel(hangerType >= 0 && hangerType < 3 ? hangerType : 0);
   loadPipeTypes();
