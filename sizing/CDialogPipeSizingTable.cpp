@@ -18,6 +18,7 @@
 #include "sizing/CDialogSizingValuesCopy.h"
 #include "sizing/last_pipe_type.h"
 #include "dialogs/dialog_chain.h"
+#include "dialogs/keyed_list.h"
 
 namespace {
 
@@ -104,18 +105,12 @@ BOOL CDialogPipeSizingTable::OnInitDialog() {
 // ---- loading ----
 
 void CDialogPipeSizingTable::loadPipeTypes() {
-  CDialogItem* list = GetDlgItem(kPipeTypeList);
-  list->ResetContent();
-  pipeTypeKeys_.clear();
-  int selected = 0;
+  pipeTypes_.clear();
   type_->UseIndex(L"iSortOrder");
-  for (bool found = type_->First(); found; found = type_->Next()) {
-    if (type_->ixPipeType() == ovLastPipeType()) selected = list->GetCount();
-    list->AddString(type_->sName().c_str());
-    pipeTypeKeys_.push_back(type_->ixPipeType());
-  }
-  list->SetCurSel(pipeTypeKeys_.empty() ? CB_ERR : selected);
-  pipeType_ = pipeTypeKeys_.empty() ? 0 : pipeTypeKeys_[static_cast<std::size_t>(selected)];
+  for (bool found = type_->First(); found; found = type_->Next())
+    pipeTypes_.push_back({type_->ixPipeType(), type_->sName()});
+  fillKeyedList(GetDlgItem(kPipeTypeList), pipeTypes_, ovLastPipeType());
+  pipeType_ = chosenKeyOf(GetDlgItem(kPipeTypeList), pipeTypes_);
 }
 
 void CDialogPipeSizingTable::loadSizes() {
@@ -251,10 +246,8 @@ void CDialogPipeSizingTable::storeSortOrder(int row) {
 // ---- the user's actions ----
 
 void CDialogPipeSizingTable::onPipeTypeChosen() {
-  const int index = GetDlgItem(kPipeTypeList)->GetCurSel();
-  if (index < 0 || index >= static_cast<int>(pipeTypeKeys_.size())) return;
-  const int chosen = pipeTypeKeys_[static_cast<std::size_t>(index)];
-  if (chosen == pipeType_) return;
+  const int chosen = chosenKeyOf(GetDlgItem(kPipeTypeList), pipeTypes_);
+  if (chosen == 0 || chosen == pipeType_) return;
   saveCurrentTable(true);
   pipeType_ = chosen;
   loadSizes();
@@ -349,8 +342,7 @@ void CDialogPipeSizingTable::onCopy() {
     resetValueRows();
   } else {
     pipeType_ = copy.pipeType();
-    for (std::size_t i = 0; i < pipeTypeKeys_.size(); ++i)
-      if (pipeTypeKeys_[i] == pipeType_) GetDlgItem(kPipeTypeList)->SetCurSel(static_cast<int>(i));
+    fillKeyedList(GetDlgItem(kPipeTypeList), pipeTypes_, pipeType_);
     loadSizes();
     loadTables();
   }

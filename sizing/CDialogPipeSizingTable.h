@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/keyed_list.h"
 #include "grid/grid.h"
 #include "mfc/dialog.h"
 #include "projectdb/project_database.h"
@@ -94,7 +95,7 @@ class CDialogPipeSizingTable : public CAcUiDialog {
   std::unique_ptr<tblPipeType> type_;
   ovGrid tables_;
   ovGrid values_;
-  std::vector<int> pipeTypeKeys_;  // the pipe-type list's keys, entry by entry
+  KeyedEntries pipeTypes_;  // the pipe-type list's entries
   int pipeType_ = 0;
   int currentRow_ = -1;
 };

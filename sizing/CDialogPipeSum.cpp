@@ -238,9 +238,7 @@ void CDialogPipeSum::loadSizingTableChoices(int pipeType) {
 }
 
 void CDialogPipeSum::loadLayerSystems() {
-  layerSystems_.clear();
-  for (const QueryRow& system : queryRows(connection_, L"Select ixLayerSystem, sDescription from tblLayerSystem"))
-    layerSystems_.push_back({system.integer(0), system.text(1)});
+  layerSystems_ = queryKeyedEntries(connection_, L"Select ixLayerSystem, sDescription from tblLayerSystem");
   fillKeyedList(GetDlgItem(kLayerSystem), layerSystems_, pipe_->ixLayerSystem(), false);
 }
 

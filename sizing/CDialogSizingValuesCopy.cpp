@@ -2,6 +2,7 @@
 #include "sizing/CDialogSizingValuesCopy.h"
 
 #include "db/sql_text.h"
+#include "dialogs/keyed_list.h"
 #include "dialogs/project_sql.h"
 
 namespace {
@@ -22,20 +23,16 @@ BOOL CDialogSizingValuesCopy::OnInitDialog() {
   SetDialogName(L"ov_plumb:ConversionName");
   SetWindowText(L"Copy Pipe Sizing Table");
   SetDlgItemText(kName, name_.c_str());
-  CDialogItem* list = GetDlgItem(kPipeTypeList);
-  const std::wstring sql = L"SELECT ixPipeType, sName" + std::wstring(L" FROM tblPipeType") + L" ORDER BY iSortOrder";
-  for (const QueryRow& type : queryRows(connection_, sql)) {
-    const int entry = list->AddString(type.text(1).c_str());
-    if (type.integer(0) == pipeType_) list->SetCurSel(entry);
-    pipeTypeKeys_.push_back(type.integer(0));
-  }
+  pipeTypes_ = queryKeyedEntries(connection_, L"SELECT ixPipeType, sName" + std::wstring(L" FROM tblPipeType") +
+                                                   L" ORDER BY iSortOrder");
+  fillKeyedList(GetDlgItem(kPipeTypeList), pipeTypes_, pipeType_, false);
   return TRUE;
 }
 
 void CDialogSizingValuesCopy::OnOK() {
   std::wstring name;
   GetDlgItemText(kName, name);
-  const int pipeType = chosenPipeType();
+  const int pipeType = chosenKeyOf(GetDlgItem(kPipeTypeList), pipeTypes_);
   // A name of blanks only would be stored as an empty one.
   if (name.find_first_not_of(L' ') == std::wstring::npos) {
     MessageBox(L"Name cannot be a blank string.", kTitle, MB_OK | MB_ICONEXCLAMATION);
@@ -48,12 +45,6 @@ void CDialogSizingValuesCopy::OnOK() {
   name_ = name;
   pipeType_ = pipeType;
   CAcUiDialog::OnOK();
-}
-
-int CDialogSizingValuesCopy::chosenPipeType() const {
-  const int index = GetDlgItem(kPipeTypeList)->GetCurSel();
-  return index >= 0 && index < static_cast<int>(pipeTypeKeys_.size()) ? pipeTypeKeys_[static_cast<std::size_t>(index)]
-                                                                        : 0;
 }
 
 bool CDialogSizingValuesCopy::nameTaken(const std::wstring& name, int pipeType) const {

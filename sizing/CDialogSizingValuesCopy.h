@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/keyed_list.h"
 #include "mfc/dialog.h"
 #include "projectdb/project_database.h"
 
@@ -26,11 +27,10 @@ class CDialogSizingValuesCopy : public CAcUiDialog {
   int pipeType() const { return pipeType_; }
 
  private:
-  int chosenPipeType() const;
   bool nameTaken(const std::wstring& name, int pipeType) const;
 
   ProjectDatabasePtr connection_;
   std::wstring name_;
   int pipeType_;
-  std::vector<int> pipeTypeKeys_;
+  KeyedEntries pipeTypes_;
 };
