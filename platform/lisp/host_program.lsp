@@ -75,41 +75,13 @@
 
 ;;; ---- flow sums ----
 
-;; A lookup category's flow for v fixtures: linear between the two rows whose fixture
-;; counts enclose v, the first row's flow below them, the line through the last two
-;; above them; times the flow of the "Additional Multiplier" row (iFixtures -1), 1
-;; when there is none.
-(defun ov-host-lookup-flow (category v / rows extra lo hi flow)
-  (setq rows (host-sql "SELECT iFixtures, dFlow FROM tblPipeFlowLookup WHERE ixPipeSumCategory = ? AND iFixtures <> -1 ORDER BY iFixtures" category)
-        extra (car (car (host-sql "SELECT dFlow FROM tblPipeFlowLookup WHERE ixPipeSumCategory = ? AND iFixtures = -1" category))))
-  (cond ((null rows) (setq flow 0.0))
-        ((or (null (cdr rows)) (<= v (car (car rows)))) (setq flow (float (cadr (car rows)))))
-        (T
-         (setq lo (car rows) hi (cadr rows) rows (cdr (cdr rows)))
-         (while (and rows (> v (car hi))) (setq lo hi hi (car rows) rows (cdr rows)))
-         (setq flow (if (= (car hi) (car lo))
-                      (float (cadr hi))
-                      (+ (cadr lo) (* (- v (car lo)) (/ (- (cadr hi) (cadr lo)) (float (- (car hi) (car lo))))))))))
-  (* flow (if extra extra 1.0)))
-
-;; The pipe's flows converted into its type's base category and added up. Each
-;; category counts v, the pipe's fixed plus calculated value: the base category (the
-;; first in order) v as it is, a lookup category (conversion 2) the flow of v fixtures
-;; (none for no fixtures), any other v times its multiplier.
-(defun pipeSumCategory-convertFlow (ixPipe / categories total base v)
+;; The flow the pipe carries in its type's base category, by the rule the sizing
+;; uses (host-pipe-flow): its calculated values, or its fixed ones before it has been
+;; sized; a lookup category (conversion 2) counts the flow of its fixture count (none
+;; for no fixtures), any other category its value times its multiplier.
+(defun pipeSumCategory-convertFlow (ixPipe)
   (host-check-arguments "pipeSumCategory-convertFlow" "i" (list ixPipe))
-  (setq categories (host-sql "SELECT c.ixPipeSumCategory, c.iConversionType, c.dMultiplier FROM tblPipeSumCategory c, tblPipe p WHERE p.ixPipe = ? AND c.ixPipeType = p.ixPipeType ORDER BY c.iOrder, c.ixPipeSumCategory" ixPipe)
-        total 0.0
-        base T)
-  (foreach category categories
-    (setq v (car (car (host-sql "SELECT coalesce(sum(dValue), 0.0) FROM tblPipeSum WHERE ixPipe = ? AND ixPipeSumCategory = ?"
-                                ixPipe (car category))))
-          total (+ total (cond (base v)
-                               ((= v 0) 0.0)
-                               ((= (cadr category) 2) (ov-host-lookup-flow (car category) v))
-                               (T (* v (caddr category)))))
-          base nil))
-  (float total))
+  (host-pipe-flow ixPipe))
 
 ;; The query dialog's two distances: to the farthest fixture, measured from the
 ;; pipe's start, and the highest fixture; the distance from the source is not shown.
@@ -390,3 +362,118 @@
                                  (if (= sortColumn "") "" (strcat " ORDER BY \"" sortColumn "\""))))
     (if (not (member (car row) values)) (setq values (cons (car row) values))))
   (cons (length values) (reverse values)))
+;;; ---- sizing ----
+
+;; Pipe ends (and an end and a run) closer than this, in drawing units, meet.
+(setq ov-host-sizing-tolerance 0.1)
+
+;; The project's pipe rows carry a column of this program's own: bSource (-1) marks
+;; the pipe whose free end is its system's source.
+(defun ov-host-ensure-source-column ()
+  (if (not (host-sql "SELECT 1 FROM pragma_table_info('tblPipe') WHERE name = 'bSource'"))
+    (host-sql "ALTER TABLE tblPipe ADD COLUMN bSource INTEGER NOT NULL DEFAULT 0")))
+
+;; Marks the pipe ix as the source of its system, or with on nil takes the mark away.
+(defun plumb-setSource (ix on)
+  (host-check-arguments "plumb-setSource" "i*" (list ix on))
+  (ov-host-ensure-source-column)
+  (host-sql "UPDATE tblPipe SET bSource = ? WHERE ixPipe = ?" (if on -1 0) ix)
+  ix)
+
+;; The drawing's pipes, as (ENAME IXPIPE START END) each.
+(defun ov-host-drawn-pipes ( / set i e data pipes)
+  (if (setq set (ssget "X" '((0 . "OVPLUMBPIPE"))))
+    (repeat (setq i (sslength set))
+      (setq e (ssname set (setq i (1- i)))
+            data (entget e)
+            pipes (cons (list e (cdr (assoc 90 data)) (cdr (assoc 10 data)) (cdr (assoc 11 data))) pipes))))
+  pipes)
+
+;; text with every old replaced by new.
+(defun ov-host-replace-all (text old new / at)
+  (setq at 0)
+  (while (setq at (vl-string-search old text at))
+    (setq text (strcat (substr text 1 at) new (substr text (+ at 1 (strlen old))))
+          at (+ at (strlen new))))
+  text)
+
+;; A sized pipe's label: its type's label format for its layer system with the
+;; variables filled in; nil when the pair has no format.
+(defun plumb-sizing-label (record / text)
+  (if (setq text (cdr (assoc "format" record)))
+    (foreach name '("$SIZE" "$FLOW" "$TOTALFLOW" "$SECTIONLENGTH" "$TOTALLENGTH" "$MAXZ")
+      (setq text (ov-host-replace-all text name (cdr (assoc name record))))))
+  text)
+
+;; A text as one field of a CSV line: quoted, its quotes doubled, when it needs it.
+(defun ov-host-csv-field (value / text)
+  (setq text (if (= (type value) 'STR) value (vl-princ-to-string value)))
+  (if (or (vl-string-search "\"" text) (vl-string-search "," text))
+    (strcat "\"" (ov-host-replace-all text "\"" "\"\"") "\"")
+    text))
+
+(defun ov-host-csv-line (values / line)
+  (setq line (ov-host-csv-field (car values)))
+  (foreach value (cdr values) (setq line (strcat line "," (ov-host-csv-field value))))
+  line)
+
+;; One line per system: what it is, and what could not be done.
+(defun ov-host-sizing-report (system / records)
+  (setq records (cdr (assoc "records" system)))
+  (princ (strcat "\n" (cdr (assoc "type" system)) ": " (itoa (cdr (assoc "pipes" system)))
+                 (if (= (cdr (assoc "pipes" system)) 1) " pipe" " pipes")
+                 (if (cdr (assoc "problem" system))
+                   (strcat ", not sized: " (cdr (assoc "problem" system)))
+                   (strcat " from pipe " (itoa (cdr (assoc "source" system))) ", "
+                           (cdr (assoc "flow" system)) " at the source"))))
+  (foreach record records
+    (if (cdr (assoc "problem" record)) (princ (strcat "\n  " (cdr (assoc "problem" record)))))))
+
+;; Sizes the systems of the current drawing from the project: each pipe's calculated
+;; flows (tblPipeSum), distances and size (tblPipe), its label in the drawing, and the
+;; schedule "<drawing>-schedule.csv" beside the drawing. Prints one line per system
+;; and answers the schedule's path (nil when no system could be sized).
+(defun plumb-sizeDrawing ( / result records keys sums spans sizes path file label)
+  (host-check-arguments "plumb-sizeDrawing" "" nil)
+  (ov-host-ensure-source-column)
+  (setq result (host-size-pipes (ov-host-drawn-pipes) ov-host-sizing-tolerance))
+  (foreach system (car result)
+    (ov-host-sizing-report system)
+    (foreach record (cdr (assoc "records" system)) (setq records (cons record records))))
+  (foreach left (cadr result)
+    (princ (strcat "\npipe " (itoa (car left)) " left out: " (cdr left))))
+  (setq records (reverse records))
+  (foreach record records
+    (setq keys (cons (list (cdr (assoc "ixPipe" record))) keys)
+          spans (cons (list (cdr (assoc "farthest" record)) (cdr (assoc "fromSource" record))
+                            (cdr (assoc "maxZ" record)) (cdr (assoc "ixPipe" record)))
+                      spans))
+    (foreach sum (cdr (assoc "carried" record))
+      (if (/= (cdr sum) 0.0) (setq sums (cons (list (cdr (assoc "ixPipe" record)) (car sum) (cdr sum)) sums))))
+    (if (cdr (assoc "sized" record))
+      (setq sizes (cons (list (cdr (assoc "ixPipeSize" record)) (cdr (assoc "dSize" record))
+                              (cdr (assoc "ixPipe" record)))
+                        sizes)))
+    (if (setq label (plumb-sizing-label record))
+      (ov_plumb-setPipeInfo (cdr (assoc "entity" record)) (list "TEXT" label))))
+  (host-sql-each "DELETE FROM tblPipeSum WHERE ixPipe = ? AND bFixed = 0" keys)
+  (host-sql-each "INSERT INTO tblPipeSum (ixPipe, ixPipeSumCategory, bFixed, dValue) VALUES (?, ?, 0, ?)" (reverse sums))
+  (host-sql-each "UPDATE tblPipe SET dDistanceToFarthestFixture = ?, dDistanceFromSource = ?, dMaxFixtureZ = ? WHERE ixPipe = ?" spans)
+  (host-sql-each "UPDATE tblPipe SET ixPipeSize = ?, dSize = ? WHERE ixPipe = ?" sizes)
+  (if records
+    (progn
+      (setq path (strcat (getvar "DWGPREFIX") (vl-filename-base (getvar "DWGNAME")) "-schedule.csv")
+            file (open path "w"))
+      (write-line "Pipe,Type,Floor,Total flow,Size,Length" file)
+      (foreach record records
+        (write-line (ov-host-csv-line (mapcar '(lambda (key) (cdr (assoc key record)))
+                                              '("ixPipe" "type" "floor" "$TOTALFLOW" "$SIZE" "$SECTIONLENGTH")))
+                    file))
+      (close file)
+      (princ (strcat "\nSchedule: " path))))
+  (terpri)
+  path)
+
+(defun c:plumb-size ()
+  (plumb-sizeDrawing)
+  (princ))

@@ -42,9 +42,9 @@ LispValue checkArguments(LispInterpreter&, const LispArgs& a) {
   return LispValue::t();
 }
 
-// The database a dialog was opened on by name while it is open, else the project
-// database the module opened for the current drawing's folder.
-std::string currentProjectFile() {
+}  // namespace
+
+std::string lispCurrentProjectFile() {
   const std::string named = lastFileOpenedByName();
   if (!named.empty()) return named;
   const AcApDocument* doc = acDocManagerPtr()->curDocument();
@@ -54,6 +54,8 @@ std::string currentProjectFile() {
   if (file.empty()) throw LispError(L"host-sql: the module has no project open for the current drawing");
   return file;
 }
+
+namespace {
 
 SqlCell sqlValue(const LispValue& v) {
   if (v.isNil()) return std::monostate{};
@@ -76,7 +78,7 @@ LispValue hostSql(LispInterpreter&, const LispArgs& a) {
   for (std::size_t i = 1; i < a.size(); ++i) values.push_back(sqlValue(a[i]));
   std::vector<std::vector<SqlCell>> rows;
   std::wstring error;
-  if (!runProjectSql(currentProjectFile(), sql, values, rows, error)) throw LispError(L"host-sql: " + error);
+  if (!runProjectSql(lispCurrentProjectFile(), sql, values, rows, error)) throw LispError(L"host-sql: " + error);
   LispArgs list;
   for (const std::vector<SqlCell>& row : rows) {
     LispArgs items;
@@ -84,6 +86,22 @@ LispValue hostSql(LispInterpreter&, const LispArgs& a) {
     list.push_back(LispValue::list(items));
   }
   return LispValue::list(list);
+}
+
+// (host-sql-each SQL ROWS): the statement once per list of values, in one transaction.
+LispValue hostSqlEach(LispInterpreter&, const LispArgs& a) {
+  const std::wstring& sql = lispStringArg(a[0]);
+  std::vector<SqlRow> valueRows;
+  for (const LispValue& row : lispListArg(a[1])) {
+    SqlRow values;
+    for (const LispValue& v : lispListArg(row)) values.push_back(sqlValue(v));
+    valueRows.push_back(std::move(values));
+  }
+  ProjectSqlConnection db;
+  std::wstring error;
+  if (!db.open(lispCurrentProjectFile(), error) || !db.runEach(sql, valueRows, error))
+    throw LispError(L"host-sql-each: " + error);
+  return LispValue::integer(static_cast<std::int32_t>(valueRows.size()));
 }
 
 LispValue repairProject(LispInterpreter&, const LispArgs& a) {
@@ -107,7 +125,9 @@ std::wstring lispCheckArguments(const std::wstring& name, const char* shape, con
 void lispDefineHostProgram(LispInterpreter& interpreter) {
   interpreter.defineBuiltin(L"host-check-arguments", 3, 3, checkArguments);
   interpreter.defineBuiltin(L"host-sql", 1, -1, hostSql);
+  interpreter.defineBuiltin(L"host-sql-each", 2, 2, hostSqlEach);
   interpreter.defineBuiltin(L"host-repair-project", 1, 1, repairProject);
+  lispDefineHostSizing(interpreter);
   const LispResult loaded = interpreter.evaluate(lispHostProgramText());
   // The program is part of the host: a fault in it is a fault of the build.
   if (!loaded.ok) throw LispError(L"the host's LISP program does not load: " + loaded.error);

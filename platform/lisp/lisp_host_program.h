@@ -6,6 +6,8 @@
 //   (host-sql SQL [VALUE ...])             runs one statement on the project database
 //                                          of the current drawing, VALUEs bound to its
 //                                          "?"s; answers its rows, each a list of values
+//   (host-sql-each SQL ROWS)               runs the statement once per list of values
+//                                          in ROWS, all in one transaction
 //   (host-repair-project PATH)             repairs a damaged project file; T when done
 //
 // A script or a test replaces any function with its own defun (or a LispCallRecorder).
@@ -15,8 +17,19 @@
 
 #include "lisp/lisp_value.h"
 
-// Defines the three host functions above and loads the program.
+// Defines the host functions above (and the sizing ones) and loads the program.
 void lispDefineHostProgram(LispInterpreter& interpreter);
+
+// The database a dialog was opened on by name while it is open, else the project
+// database the module opened for the current drawing's folder; a LISP error when
+// there is none.
+std::string lispCurrentProjectFile();
+
+// The sizing functions the program's sizing command stands on:
+//   (host-size-pipes PIPES TOLERANCE)  PIPES: (ENAME IXPIPE START END) per drawn pipe;
+//                                      the systems they form, sized (below)
+//   (host-pipe-flow IXPIPE)            the flow a pipe carries in its base category
+void lispDefineHostSizing(LispInterpreter& interpreter);
 
 // Checks arguments against a shape, one letter per argument:
 //   i  an integer            r  a number            s  a string

@@ -4,10 +4,10 @@
 // was opened on by name (OpenDatabase), which the program works on while they are open.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <variant>
 #include <vector>
+
+#include "projectdb/project_sql.h"
 
 // Notes one connection's open project file for as long as it is set.
 class OpenProjectNote {
@@ -29,9 +29,6 @@ class OpenProjectNote {
 std::string openProjectInFolder(const std::string& folder);
 // The file opened by name most recently that is still open; empty when none.
 std::string lastFileOpenedByName();
-
-// A value of an SQL row: NULL, an integer, a real or a text.
-using SqlCell = std::variant<std::monostate, std::int64_t, double, std::wstring>;
 
 // Runs one statement on a project file through a connection of its own (WAL and the
 // busy timeout let it stand beside the module's), with the values bound to its "?"
