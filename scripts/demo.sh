@@ -2,8 +2,9 @@
 # The demo: drawdemo writes every plain entity of the host into out/demo, then ovhost
 # makes a new project in out/demo/restroom and runs the restroom example there with the
 # module: a drawing (.hdw), its DXF with the custom entities, a flattened DXF, an SVG
-# and a PNG, a summary of what they hold, and the project explorer's tree of its
-# pipes. `make demo` builds first and then calls this; the repository itself stays
+# and a PNG, a summary of what they hold; then the restroom's systems sized (the
+# schedule, and the drawing relabelled as restroom_sized.svg and .png), and the
+# project explorer's tree of its pipes. `make demo` builds first and then calls this; the repository itself stays
 # untouched.
 set -uo pipefail
 
@@ -28,6 +29,15 @@ cp "$root/examples/restroom/restroom.lsp" "$room/"
 echo "demo: a new project in $room, then the restroom example"
 (cd "$room" && "$bin/ovhost" -q --new-project . >/dev/null && "$bin/ovhost" -q restroom.lsp) || status=1
 
+# The designer sizes the four systems: the host program adds up the fixture units,
+# picks sizes from the project's sizing tables, relabels the pipes and writes the
+# schedule beside the drawing.
+echo
+echo "demo: sizing the restroom's systems"
+(cd "$room" && "$bin/ovhost" -q -d restroom.hdw "$root/examples/restroom/size_restroom.lsp" | grep -v '^$' \
+  | grep -v -e '^Loading' -e 'are ready' && echo && echo "demo: restroom-schedule.csv" && sed "s/^/  /" restroom-schedule.csv) \
+  || status=1
+
 # The example keeps its pipes in the project: the project explorer lists them, one
 # level opened at a time (examples/restroom/explorer.ui answers the dialog).
 echo
@@ -37,10 +47,13 @@ echo "demo: the project explorer on the restroom's project"
 
 # The PNG is drawn on a dark ground as the host shows a drawing: the project's label
 # layer is yellow, and colour 7 (black on paper) turns white there.
-if command -v rsvg-convert >/dev/null && [ -f "$room/restroom.svg" ]; then
-  sed -e 's/fill="#ffffff"/fill="#1e1e1e"/' -e 's/#000000/#ffffff/g' "$room/restroom.svg" >"$room/restroom_dark.svg"
-  rsvg-convert -w 2000 "$room/restroom_dark.svg" -o "$room/restroom.png" || status=1
-  rm -f "$room/restroom_dark.svg"
+if command -v rsvg-convert >/dev/null; then
+  for picture in restroom restroom_sized; do
+    [ -f "$room/$picture.svg" ] || continue
+    sed -e 's/fill="#ffffff"/fill="#1e1e1e"/' -e 's/#000000/#ffffff/g' "$room/$picture.svg" >"$room/dark.svg"
+    rsvg-convert -w 2000 "$room/dark.svg" -o "$room/$picture.png" || status=1
+    rm -f "$room/dark.svg"
+  done
 fi
 
 # What the files hold, counted by another reader of DXF.

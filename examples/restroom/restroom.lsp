@@ -69,7 +69,8 @@
   out)
 
 ; A label from a label format: $SIZE becomes the size's label. The other variables
-; ($FLOW, $TOTALFLOW ...) need the flow sums, which this layout does not compute.
+; ($FLOW, $TOTALFLOW ...) need the flow sums; the host program's sizing
+; (size_restroom.lsp) fills them in when it relabels the sized pipes.
 (defun label-text (key size) (replace-all (system-format key) "$SIZE" size))
 
 ; The angle from a to b turned into the range -pi to pi.
@@ -102,6 +103,25 @@
   (setq type (project-value "SELECT ixPipeType FROM tblPipeType WHERE sShortName = ?" key))
   (car (car (host-sql "INSERT INTO tblPipe (ixPipeType, ixLayerSystem, ixPipeSize, dX1, dY1, dZ1, dX2, dY2, dZ2, sDrawing, iAlignmentPointNumber) VALUES (?, 1, coalesce((SELECT ixPipeSize FROM tblPipeSize WHERE ixPipeType = ? AND sLabel = ?), 0), ?, ?, ?, ?, ?, ?, ?, 1) RETURNING ixPipe"
                       type type size (car start) (cadr start) (caddr start) (car end) (cadr end) (caddr end) *drawing*))))
+
+;; What a fixture puts into the pipe that serves it: a fixed value in one of the pipe
+;; type's flow categories, named as the project names it.
+(defun fixture-load (e key category value)
+  (host-sql "INSERT INTO tblPipeSum (ixPipe, ixPipeSumCategory, bFixed, dValue) SELECT ?, c.ixPipeSumCategory, -1, ? FROM tblPipeSumCategory c JOIN tblPipeType t ON t.ixPipeType = c.ixPipeType WHERE t.sShortName = ? AND c.sName = ?"
+            (cdr (assoc 90 (entget e))) value key category)
+  e)
+
+;; The pipe whose free end is its system's source (the host program's mark), and a
+;; size the designer fixes: the sizing leaves it alone.
+(defun mark-source (e) (plumb-setSource (cdr (assoc 90 (entget e))) T) e)
+(defun lock-size (e)
+  (host-sql "UPDATE tblPipe SET bSizeLocked = -1 WHERE ixPipe = ?" (cdr (assoc 90 (entget e))))
+  e)
+
+; Fixture units of the restroom's fixtures (public use): water supply fixture units
+; for cold and hot water, drainage fixture units for waste and vent.
+(setq *wsfu-lavatory* 1.5 *wsfu-closet* 5.0 *wsfu-urinal* 3.0)
+(setq *dfu-lavatory* 1.0 *dfu-closet* 4.0 *dfu-urinal* 2.0)
 
 ;;; ---- Pipes ----------------------------------------------------------------------
 ;
@@ -212,57 +232,69 @@
 ; the sanitary main falls 1/4" per foot toward the building drain at its west end
 (defun z-san (x) (+ -18.0 (/ (+ x 12.0) 48.0)))
 
+; The riser's foot, where the water service comes in, is the source.
 (defun lay-cold-water ()
-  (add-vertical "CW" "1-1/2\"" (list 0.0 y-cw) -18.0 z-cw nil)
+  (mark-source (add-vertical "CW" "1-1/2\"" (list 0.0 y-cw) -18.0 z-cw nil))
   (add-pipe "CW" "1-1/2\"" (list 0.0 y-cw z-cw) (list (+ *urinal* 8.0) y-cw z-cw))
-  (foreach x *lavatories* (cw-branch (+ x 8.0) "1/2\""))
-  (foreach x *closets* (cw-branch (+ x 8.0) "1\""))
-  (cw-branch (+ *urinal* 8.0) "3/4\""))
+  (foreach x *lavatories* (cw-branch (+ x 8.0) "1/2\"" *wsfu-lavatory*))
+  (foreach x *closets* (cw-branch (+ x 8.0) "1\"" *wsfu-closet*))
+  (cw-branch (+ *urinal* 8.0) "3/4\"" *wsfu-urinal*))
 
-(defun cw-branch (x size)
-  (add-pipe "CW" size (list x y-cw z-cw) (list x *wall* z-cw)))
+(defun cw-branch (x size load)
+  (fixture-load (add-pipe "CW" size (list x y-cw z-cw) (list x *wall* z-cw)) "CW" "Fixture Units" load))
 
+; Hot water comes down from the heater above: the drop's top is the source.
 (defun lay-hot-water ()
-  (add-vertical "HW" "3/4\"" (list 0.0 y-hw) 144.0 z-hw (list 0.0))
+  (mark-source (add-vertical "HW" "3/4\"" (list 0.0 y-hw) 144.0 z-hw (list 0.0)))
   (add-pipe "HW" "3/4\"" (list 0.0 y-hw z-hw) (list (+ (last *lavatories*) 4.0) y-hw z-hw))
   (foreach x *lavatories*
-    (add-pipe "HW" "1/2\"" (list (+ x 4.0) y-hw z-hw) (list (+ x 4.0) *wall* z-hw))))
+    (fixture-load (add-pipe "HW" "1/2\"" (list (+ x 4.0) y-hw z-hw) (list (+ x 4.0) *wall* z-hw))
+                  "HW" "Fixture Units" *wsfu-lavatory*)))
 
 ; A trapped fixture: a branch up from the main and a trap arm along the wall to the
 ; fixture's tailpiece, joined by an elbow.
-(defun san-trapped (x size z-arm / branch arm)
+(defun san-trapped (x size z-arm load / branch arm)
   (setq branch (add-pipe "SAN" size (list (- x 18.0) y-san (z-san (- x 18.0))) (list (- x 18.0) y-arm z-arm)))
   (setq arm (add-trap-arm "SAN" size (list (- x 18.0) y-arm z-arm) (list x y-arm z-arm)))
+  (fixture-load arm "SAN" "Drainage Fixture Units" load)
   (turn branch arm))
 
-(defun lay-sanitary (/ leg main urinal)
-  (add-vertical "SAN" "4\"" '(-12.0 36.0) (z-san -48.0) -60.0 (list (/ pi 2)))
+; The drop to the building drain is the system's outlet, its source; it and the
+; closets' branches keep the sizes the designer gave them (a closet drains through 3"
+; at least, and the building drain is 4" to the sewer), so the sizing leaves them.
+(defun lay-sanitary (/ leg main urinal arm)
+  (lock-size (mark-source (add-vertical "SAN" "4\"" '(-12.0 36.0) (z-san -48.0) -60.0 (list (/ pi 2)))))
   (setq leg (add-pipe "SAN" "4\"" (list -12.0 36.0 (z-san -48.0)) (list -12.0 y-san (z-san -12.0))))
   (setq main (add-pipe "SAN" "4\"" (list -12.0 y-san (z-san -12.0)) (list (- *urinal* 18.0) y-san (z-san (- *urinal* 18.0)))))
   (turn leg main)
-  (foreach x *lavatories* (san-trapped x "1-1/2\"" 18.0))
+  (foreach x *lavatories* (san-trapped x "1-1/2\"" 18.0 *dfu-lavatory*))
   (foreach x *closets*
-    (add-pipe "SAN" "3\"" (list x y-san (z-san x)) (list x 132.0 0.0)))
+    (lock-size (fixture-load (add-pipe "SAN" "3\"" (list x y-san (z-san x)) (list x 132.0 0.0))
+                             "SAN" "Drainage Fixture Units" *dfu-closet*)))
   ; the urinal's branch continues the main round its east end
   (setq urinal (add-pipe "SAN" "2\"" (list (- *urinal* 18.0) y-san (z-san (- *urinal* 18.0)))
                          (list (- *urinal* 18.0) y-arm 20.0)))
   (turn main urinal)
-  (turn urinal (add-trap-arm "SAN" "2\"" (list (- *urinal* 18.0) y-arm 20.0) (list *urinal* y-arm 20.0))))
+  (setq arm (add-trap-arm "SAN" "2\"" (list (- *urinal* 18.0) y-arm 20.0) (list *urinal* y-arm 20.0)))
+  (fixture-load arm "SAN" "Drainage Fixture Units" *dfu-urinal*)
+  (turn urinal arm))
 
 ; Vents drop from the fixtures to a main that runs west from the urinal and turns
 ; south to the stack that goes up through the roof.
+; Each branch vents its fixture's drainage fixture units; the stack's top, through
+; the roof, is the source.
 (defun lay-vent (/ last-branch main leg)
-  (foreach x *lavatories* (vent-branch (+ x 12.0) 116.0 "1-1/2\""))
-  (foreach x *closets* (vent-branch (- x 12.0) 112.0 "2\""))
-  (setq last-branch (vent-branch (+ *urinal* 16.0) 116.0 "1-1/2\""))
+  (foreach x *lavatories* (vent-branch (+ x 12.0) 116.0 "1-1/2\"" *dfu-lavatory*))
+  (foreach x *closets* (vent-branch (- x 12.0) 112.0 "2\"" *dfu-closet*))
+  (setq last-branch (vent-branch (+ *urinal* 16.0) 116.0 "1-1/2\"" *dfu-urinal*))
   (setq main (add-pipe "V" "2\"" (list (+ *urinal* 16.0) y-vent z-vent) (list 0.0 y-vent z-vent)))
   (setq leg (add-pipe "V" "3\"" (list 0.0 y-vent z-vent) (list 0.0 60.0 z-vent)))
   (turn last-branch main)
   (turn main leg)
-  (add-vertical "V" "3\"" '(0.0 60.0) z-vent 200.0 nil))
+  (mark-source (add-vertical "V" "3\"" '(0.0 60.0) z-vent 200.0 nil)))
 
-(defun vent-branch (x y size)
-  (add-pipe "V" size (list x y z-vent) (list x y-vent z-vent)))
+(defun vent-branch (x y size load)
+  (fixture-load (add-pipe "V" size (list x y z-vent) (list x y-vent z-vent)) "V" "Drainage Fixture Units" load))
 
 ;;; ---- Fixtures (background, grey) ----------------------------------------------
 

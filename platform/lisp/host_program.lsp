@@ -435,6 +435,9 @@
 ;; and answers the schedule's path (nil when no system could be sized).
 (defun plumb-sizeDrawing ( / result records keys sums spans sizes path file label)
   (host-check-arguments "plumb-sizeDrawing" "" nil)
+  ; The module connects a drawing to its project when it first needs it; the label
+  ; layer, which the new labels go on, is resolved through the project.
+  (ov_plumb-getLayer "LABEL" 1)
   (ov-host-ensure-source-column)
   (setq result (host-size-pipes (ov-host-drawn-pipes) ov-host-sizing-tolerance))
   (foreach system (car result)

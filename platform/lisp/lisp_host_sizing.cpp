@@ -1,5 +1,6 @@
 // The sizing functions of the host program: the drawn pipes in, the sized systems out
 // as association lists that the program writes to the project and the drawing.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -125,7 +126,11 @@ LispValue sizePipes(LispInterpreter&, const LispArgs& a) {
     LispValue flow;
     if (system.problem.empty()) {
       sizeSystem(system, network, project.geometry, project.pipes, type, sized);
-      for (std::size_t i : system.pipes)
+      // The schedule lists a system's pipes by their numbers.
+      std::vector<std::size_t> byKey = system.pipes;
+      std::sort(byKey.begin(), byKey.end(),
+                [&](std::size_t x, std::size_t y) { return project.geometry[x].key < project.geometry[y].key; });
+      for (std::size_t i : byKey)
         records.push_back(record(entities[project.drawn[i]], project.geometry[i], project.pipes[i], type, sized[i]));
       flow = text(totalText(type, sized[system.source].total));
     }

@@ -48,11 +48,15 @@
 (print log)
 ;; A pipe's flows in its type's base category: the base as it is, a multiplier
 ;; category times its multiplier, a lookup category through its table (between rows,
-;; below the first, beyond the last) times its additional multiplier.
+;; below the first, beyond the last) times its additional multiplier. A pipe not sized
+;; yet counts its fixed values; once it has calculated ones, only those (they hold its
+;; own fixtures too).
 (defun pipe (ptype) (host-sql "INSERT INTO tblPipe (ixPipeType) VALUES (?)" ptype) (car (car (host-sql "SELECT max(ixPipe) FROM tblPipe"))))
 (defun sums (ix pairs) (foreach p pairs (host-sql "INSERT INTO tblPipeSum (ixPipe, ixPipeSumCategory, bFixed, dValue) VALUES (?, ?, ?, ?)" ix (car p) (cadr p) (caddr p))))
 (setq waste (pipe 3))
-(sums waste '((5 -1 2.0) (5 0 3.0) (6 -1 1.0)))
+(sums waste '((5 -1 2.0) (6 -1 1.0)))
+(print (pipeSumCategory-convertFlow waste))
+(sums waste '((5 0 3.0)))
 (print (pipeSumCategory-convertFlow waste))
 (host-sql "DELETE FROM tblPipeFlowLookup WHERE ixPipeSumCategory = 4 AND iFixtures = -1")
 (host-sql "INSERT INTO tblPipeFlowLookup (ixPipeSumCategory, iFixtures, dFlow) VALUES (4, -1, 2.0)")

@@ -2,10 +2,9 @@
 ; exit: 1
 ; setup: --new-project .
 ; The query dialog of a pipe. Pipe 7 is cold water, 1" (not locked), sizing table 1,
-; 10-0 to 10-6.5, top of pipe, an unknown horizontal code, layer system 2, 22 fixture
-; units (10 fixed, 12 calculated). Its first calculated row shows the flow converted
-; through the seeded lookup: 22 lies between 20 (19.6 gpm) and 25 (21.5 gpm), so
-; 19.6 + 2/5 x 1.9 = 20.36 gpm.
+; 10-0 to 10-6.5, top of pipe, an unknown horizontal code, layer system 2, 10 fixture
+; units of its own and 12 calculated (its own and those of the pipes it serves). Its
+; first calculated row shows the 12 converted through the seeded lookup: 16 gpm.
 (ov_plumb-getLayer "LABEL" 1)
 (host-sql "INSERT INTO tblPipe (ixPipe, ixPipeType, ixPipeSize, ixPipeSizingTable, dZ1, dZ2, sOffsetZ, sOffsetY, dDistanceToFarthestFixture, dMaxFixtureZ, ixLayerSystem, dHangerSpacing) VALUES (7, 1, 3, 1, 120, 126.5, 't', 'x', 250.5, 96, 2, 48)")
 (host-sql "INSERT INTO tblPipeSum (ixPipe, ixPipeSumCategory, bFixed, dValue) VALUES (7, 2, -1, 10), (7, 2, 0, 12)")
