@@ -19,12 +19,67 @@ struct CellKey {
   bool operator==(const CellKey&) const = default;
 };
 
-struct CellHash {
-  std::size_t operator()(const CellKey& k) const {
+// Items filed by grid cell: an open-addressed table of cells, each the head of a chain
+// of entries. Far cheaper than a map of vectors for hundreds of thousands of points.
+class CellTable {
+ public:
+  explicit CellTable(std::size_t expected) {
+    std::size_t capacity = 16;
+    while (capacity < 2 * expected) capacity *= 2;
+    keys_.resize(capacity);
+    heads_.assign(capacity, kNoPipe);
+  }
+
+  void add(const CellKey& key, std::size_t item) {
+    const std::size_t slot = slotOf(key);
+    const bool newCell = heads_[slot] == kNoPipe;
+    keys_[slot] = key;
+    entries_.push_back({item, heads_[slot]});
+    heads_[slot] = entries_.size() - 1;
+    if (newCell && ++used_ * 2 > keys_.size()) grow();
+  }
+
+  template <typename Visit>
+  void visit(const CellKey& key, Visit visit) const {
+    for (std::size_t e = heads_[slotOf(key)]; e != kNoPipe; e = entries_[e].next) visit(entries_[e].item);
+  }
+
+ private:
+  struct Entry {
+    std::size_t item, next;
+  };
+
+  static std::uint64_t hash(const CellKey& k) {
     std::uint64_t h = static_cast<std::uint64_t>(k.type) * 0x9E3779B97F4A7C15ULL;
     for (std::int64_t v : {k.x, k.y, k.z}) h = (h ^ static_cast<std::uint64_t>(v)) * 0x100000001B3ULL + (h >> 29);
-    return static_cast<std::size_t>(h);
+    return h ^ (h >> 32);
   }
+
+  // The cell's slot, or the empty slot where it would go.
+  std::size_t slotOf(const CellKey& key) const {
+    const std::size_t mask = keys_.size() - 1;
+    std::size_t slot = hash(key) & mask;
+    while (heads_[slot] != kNoPipe && !(keys_[slot] == key)) slot = (slot + 1) & mask;
+    return slot;
+  }
+
+  void grow() {
+    std::vector<CellKey> keys = std::move(keys_);
+    std::vector<std::size_t> heads = std::move(heads_);
+    keys_.assign(keys.size() * 2, {});
+    heads_.assign(keys.size() * 2, kNoPipe);
+    for (std::size_t s = 0; s < keys.size(); ++s)
+      if (heads[s] != kNoPipe) {
+        const std::size_t slot = slotOf(keys[s]);
+        keys_[slot] = keys[s];
+        heads_[slot] = heads[s];
+      }
+  }
+
+  std::vector<CellKey> keys_;
+  std::vector<std::size_t> heads_;
+  std::vector<Entry> entries_;
+  std::size_t used_ = 0;
 };
 
 // Union-find over node numbers: a riser's end and the start of the pipe continuing it
@@ -47,7 +102,8 @@ struct NodeSets {
 // it on each axis: eight cells to look in.
 class NodeClusters {
  public:
-  explicit NodeClusters(double tolerance) : tolerance_(tolerance), cell_(2.0 * tolerance) {}
+  NodeClusters(double tolerance, std::size_t points)
+      : tolerance_(tolerance), cell_(2.0 * tolerance), cells_(points) {}
 
   std::size_t nodeAt(int type, const AcGePoint3d& p, NodeSets& sets, std::vector<AcGePoint3d>& points) {
     const double coords[3] = {p.x / cell_, p.y / cell_, p.z / cell_};
@@ -60,26 +116,27 @@ class NodeClusters {
     for (int corner = 0; corner < 8; ++corner) {
       const CellKey key{type, base[0] + ((corner & 1) ? step[0] : 0), base[1] + ((corner & 2) ? step[1] : 0),
                         base[2] + ((corner & 4) ? step[2] : 0)};
-      const auto found = cells_.find(key);
-      if (found == cells_.end()) continue;
-      for (std::size_t n : found->second)
-        if (points[n].distanceTo(p) <= tolerance_) return n;
+      std::size_t near = kNoPipe;
+      cells_.visit(key, [&](std::size_t n) {
+        if (near == kNoPipe && points[n].distanceTo(p) <= tolerance_) near = n;
+      });
+      if (near != kNoPipe) return near;
     }
     const std::size_t n = sets.add();
     points.push_back(p);
-    cells_[CellKey{type, base[0], base[1], base[2]}].push_back(n);
+    cells_.add(CellKey{type, base[0], base[1], base[2]}, n);
     return n;
   }
 
  private:
   double tolerance_, cell_;
-  std::unordered_map<CellKey, std::vector<std::size_t>, CellHash> cells_;
+  CellTable cells_;
 };
 
 // The pipes' runs on a plan grid, to find the runs an end lies on.
 class RunGrid {
  public:
-  RunGrid(const std::vector<NetworkPipe>& pipes, double tolerance) : tolerance_(tolerance) {
+  RunGrid(const std::vector<NetworkPipe>& pipes, double tolerance) : cells_(pipes.size()) {
     double total = 0.0;
     for (const NetworkPipe& p : pipes) total += std::hypot(p.end.x - p.start.x, p.end.y - p.start.y);
     cell_ = std::max(8.0 * tolerance, pipes.empty() ? 1.0 : total / static_cast<double>(pipes.size()));
@@ -89,21 +146,19 @@ class RunGrid {
       const auto [y0, y1] = std::minmax(p.start.y, p.end.y);
       for (std::int64_t cx = cellOf(x0 - tolerance); cx <= cellOf(x1 + tolerance); ++cx)
         for (std::int64_t cy = cellOf(y0 - tolerance); cy <= cellOf(y1 + tolerance); ++cy)
-          cells_[CellKey{p.type, cx, cy, 0}].push_back(i);
+          cells_.add(CellKey{p.type, cx, cy, 0}, i);
     }
   }
 
   template <typename Visit>
   void runsNear(int type, const AcGePoint3d& p, Visit visit) const {
-    const auto found = cells_.find(CellKey{type, cellOf(p.x), cellOf(p.y), 0});
-    if (found != cells_.end())
-      for (std::size_t i : found->second) visit(i);
+    cells_.visit(CellKey{type, cellOf(p.x), cellOf(p.y), 0}, visit);
   }
 
  private:
   std::int64_t cellOf(double v) const { return static_cast<std::int64_t>(std::floor(v / cell_)); }
-  double tolerance_, cell_ = 1.0;
-  std::unordered_map<CellKey, std::vector<std::size_t>, CellHash> cells_;
+  double cell_ = 1.0;
+  CellTable cells_;
 };
 
 struct Section {
@@ -142,7 +197,7 @@ class NetworkBuilder {
 
  private:
   void clusterEnds() {
-    NodeClusters clusters(tolerance_);
+    NodeClusters clusters(tolerance_, 2 * pipes_.size());
     for (std::size_t i = 0; i < pipes_.size(); ++i) {
       const NetworkPipe& p = pipes_[i];
       startNode_.push_back(clusters.nodeAt(p.type, p.start, sets_, points_));
