@@ -376,7 +376,6 @@ class NetworkBuilder {
       const bool startNearer = distance_[startNode_[i]] <= distance_[endNode_[i]];
       place.farDistance = std::max(distance_[startNode_[i]], distance_[endNode_[i]]);
       place.farZ = startNearer ? pipes_[i].end.z : pipes_[i].start.z;
-      place.flowsFromStart = startNearer != pipes_[i].reversed;
     }
     std::stable_sort(system.pipes.begin(), system.pipes.end(),
                      [&](std::size_t a, std::size_t b) { return places[a].nearDistance < places[b].nearDistance; });

@@ -20,7 +20,9 @@ struct NetworkPipe {
   int riserPrevious = 0;
   // The designer's mark: the free end of this pipe is its system's source.
   bool source = false;
-  // The type's flow runs away from the fixtures, toward the source (drainage).
+  // The type's flow runs away from the fixtures, toward the source (drainage): a
+  // source pipe joined to nothing then has its source, the outlet, at its end; a
+  // supply pipe is fed at its start.
   bool reversed = false;
 };
 
@@ -36,9 +38,6 @@ struct NetworkPlace {
   double nearDistance = 0.0;
   double farDistance = 0.0;
   double farZ = 0.0;
-  // The flow runs from the pipe's start to its end (toward the fixtures for a supply
-  // type, toward the source for a reversed one).
-  bool flowsFromStart = true;
 };
 
 struct PipeSystem {

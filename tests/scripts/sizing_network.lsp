@@ -40,12 +40,22 @@
 (plumb-setSource 50 T)
 (pipe 30 6 '(0 900 0) '(50 900 0))
 (pipe 31 6 '(0 950 0) '(0.05 950 0))
+; A marked pipe joined to nothing is a system of its own: a supply pipe is fed at its
+; start, so its fixture is at its end (elevation 0); a drain empties at its end, so
+; its fixture is at its start (elevation 10).
+(pipe 80 1 '(0 1200 10) '(50 1200 0))
+(pipe 81 3 '(0 1300 10) '(50 1300 0))
+(fixture 80 2)
+(fixture 81 5)
+(plumb-setSource 80 T)
+(plumb-setSource 81 T)
 ; A pipe drawn without a row in the project, and a pipe drawn twice.
 (ov_plumb-insertPipe 60 '(0 1000 0) '(50 1000 0))
 (ov_plumb-insertPipe 23 '(0 1100 0) '(50 1100 0))
 (print (plumb-sizeDrawing))
 (print (host-sql "SELECT ixPipe, ixPipeSumCategory, dValue FROM tblPipeSum WHERE bFixed = 0 ORDER BY ixPipe"))
 (print (host-sql "SELECT ixPipe FROM tblPipe WHERE ixPipeSize <> 0 ORDER BY ixPipe"))
+(print (host-sql "SELECT ixPipe, dMaxFixtureZ, dDistanceToFarthestFixture FROM tblPipe WHERE ixPipe >= 80 ORDER BY ixPipe"))
 ; The loop opened (pipe 13 taken out of the drawing) and the mark moved: now sized.
 (entdel (ov-host-pipe-entity 13))
 (plumb-setSource 21 nil)
