@@ -18,10 +18,8 @@ std::vector<AcDbDatabase*> openDatabases() {
 }
 
 bool isKnownStub(const AcDbStub* stub) {
-  for (AcDbDatabase* db : openDatabases()) {
-    std::vector<AcDbStub*> stubs = db->stubs();
-    if (std::find(stubs.begin(), stubs.end(), stub) != stubs.end()) return true;
-  }
+  for (AcDbDatabase* db : openDatabases())
+    if (db->hasStub(stub)) return true;
   return false;
 }
 

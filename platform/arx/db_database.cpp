@@ -224,6 +224,7 @@ void AcDbDatabase::hostClear() {
   stubTable_.clear();
   stubTable_.shrink_to_fit();
   farStubs_.clear();
+  stubAddresses_.clear();
   undo_ = std::make_unique<AcDbUndoHistory>();
   handseed_ = AcDbHandle(1);
   blockTable_ = layerTable_ = linetypeTable_ = textStyleTable_ = regAppTable_ = AcDbObjectId();
@@ -235,6 +236,7 @@ AcDbStub* AcDbDatabase::newStub(const AcDbHandle& handle) {
   stub.database = this;
   stub.handle = handle;
   indexStub(&stub);
+  stubAddresses_.insert(&stub);
   if (!(handle < handseed_)) handseed_ = AcDbHandle(handle.value() + 1);
   return &stub;
 }

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "arx/db_symtab.h"
@@ -97,6 +98,9 @@ class AcDbDatabase : public AcRxObject {
   AcDbStub* stubFor(const AcDbHandle& handle) const;
   // Every stub in handle order (objects not yet read have no object).
   std::vector<AcDbStub*> stubs() const;
+  // Whether the stub is one of this database's, found by its address alone (nothing is
+  // read through it), so that an entity name can be checked before it is trusted.
+  bool hasStub(const AcDbStub* stub) const { return stubAddresses_.count(stub) != 0; }
   // Binds an object read from a file to the stub of its handle.
   Acad::ErrorStatus hostAttachObject(AcDbStub* stub, AcDbObject* obj);
   void hostSetTables(AcDbObjectId block, AcDbObjectId layer, AcDbObjectId linetype, AcDbObjectId style,
@@ -123,6 +127,7 @@ class AcDbDatabase : public AcRxObject {
   std::deque<AcDbStub> stubStore_;
   std::vector<AcDbStub*> stubTable_;
   std::map<std::uint64_t, AcDbStub*> farStubs_;
+  std::unordered_set<const AcDbStub*> stubAddresses_;
   AcDbHandle handseed_{1};
   AcDbObjectId blockTable_, layerTable_, linetypeTable_, textStyleTable_, regAppTable_;
   AcDbObjectId clayer_, celtype_, textstyle_, layerZero_, byLayer_, byBlock_, continuous_;

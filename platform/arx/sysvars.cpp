@@ -3,6 +3,7 @@
 #include "arx/sysvars.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cwctype>
 #include <filesystem>
@@ -51,6 +52,20 @@ bool answerShort(resbuf* rb, int value) {
   rb->restype = RTSHORT;
   rb->resval.rint = static_cast<short>(value);
   return true;
+}
+
+bool answerLong(resbuf* rb, std::int32_t value) {
+  rb->restype = RTLONG;
+  rb->resval.rlong = value;
+  return true;
+}
+
+// Milliseconds since the host started, as routines time their work with it.
+const auto kHostStart = std::chrono::steady_clock::now();
+
+bool getMillisecs(resbuf* rb) {
+  const auto elapsed = std::chrono::steady_clock::now() - kHostStart;
+  return answerLong(rb, static_cast<std::int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
 }
 
 bool answerReal(resbuf* rb, double value) {
@@ -189,6 +204,7 @@ const std::map<std::wstring, SysVar>& variables() {
     v[L"DWGNAME"] = {[](resbuf* rb) { return getDocumentText(rb, [](AcApDocument* d) { return std::wstring(d->docTitle()); }); }, {}};
     v[L"DWGPREFIX"] = {[](resbuf* rb) { return getDocumentText(rb, [](AcApDocument* d) { return folderOf(d->fileName()); }); }, {}};
     v[L"CLAYER"] = {getClayer, setClayer};
+    v[L"MILLISECS"] = {getMillisecs, {}};
     v[L"CMDECHO"] = rangedInteger(&HostSettings::cmdEcho, 0, 1);
     v[L"LUNITS"] = rangedInteger(&HostSettings::lunits, 1, 5);
     v[L"LUPREC"] = rangedInteger(&HostSettings::luprec, 0, 8);

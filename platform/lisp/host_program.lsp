@@ -389,34 +389,6 @@
             pipes (cons (list e (cdr (assoc 90 data)) (cdr (assoc 10 data)) (cdr (assoc 11 data))) pipes))))
   pipes)
 
-;; text with every old replaced by new.
-(defun ov-host-replace-all (text old new / at)
-  (setq at 0)
-  (while (setq at (vl-string-search old text at))
-    (setq text (strcat (substr text 1 at) new (substr text (+ at 1 (strlen old))))
-          at (+ at (strlen new))))
-  text)
-
-;; A sized pipe's label: its type's label format for its layer system with the
-;; variables filled in; nil when the pair has no format.
-(defun plumb-sizing-label (record / text)
-  (if (setq text (cdr (assoc "format" record)))
-    (foreach name '("$SIZE" "$FLOW" "$TOTALFLOW" "$SECTIONLENGTH" "$TOTALLENGTH" "$MAXZ")
-      (setq text (ov-host-replace-all text name (cdr (assoc name record))))))
-  text)
-
-;; A text as one field of a CSV line: quoted, its quotes doubled, when it needs it.
-(defun ov-host-csv-field (value / text)
-  (setq text (if (= (type value) 'STR) value (vl-princ-to-string value)))
-  (if (or (vl-string-search "\"" text) (vl-string-search "," text))
-    (strcat "\"" (ov-host-replace-all text "\"" "\"\"") "\"")
-    text))
-
-(defun ov-host-csv-line (values / line)
-  (setq line (ov-host-csv-field (car values)))
-  (foreach value (cdr values) (setq line (strcat line "," (ov-host-csv-field value))))
-  line)
-
 ;; One line per system: what it is, and what could not be done.
 (defun ov-host-sizing-report (system / records)
   (setq records (cdr (assoc "records" system)))
@@ -457,7 +429,7 @@
       (setq sizes (cons (list (cdr (assoc "ixPipeSize" record)) (cdr (assoc "dSize" record))
                               (cdr (assoc "ixPipe" record)))
                         sizes)))
-    (if (setq label (plumb-sizing-label record))
+    (if (setq label (cdr (assoc "label" record)))
       (ov_plumb-setPipeInfo (cdr (assoc "entity" record)) (list "TEXT" label))))
   (host-sql-each "DELETE FROM tblPipeSum WHERE ixPipe = ? AND bFixed = 0" keys)
   (host-sql-each "INSERT INTO tblPipeSum (ixPipe, ixPipeSumCategory, bFixed, dValue) VALUES (?, ?, 0, ?)" (reverse sums))
@@ -469,8 +441,8 @@
             file (open path "w"))
       (write-line "Pipe,Type,Floor,Total flow,Size,Length" file)
       (foreach record records
-        (write-line (ov-host-csv-line (mapcar '(lambda (key) (cdr (assoc key record)))
-                                              '("ixPipe" "type" "floor" "$TOTALFLOW" "$SIZE" "$SECTIONLENGTH")))
+        (write-line (host-csv-line (mapcar '(lambda (key) (cdr (assoc key record)))
+                                              '("ixPipe" "type" "floor" "totalFlow" "sizeLabel" "lengthText")))
                     file))
       (close file)
       (princ (strcat "\nSchedule: " path))))

@@ -19,8 +19,7 @@ AcDbObjectId lispObjectArg(const LispValue& value) {
   AcDbDatabase* db = lispWorkingDatabase();
   // The stub is only looked at once it is known to be one of this drawing's: the
   // search compares addresses and reads nothing through the name.
-  const std::vector<AcDbStub*> stubs = db->stubs();
-  if (id.isNull() || std::find(stubs.begin(), stubs.end(), id.stub()) == stubs.end())
+  if (id.isNull() || !db->hasStub(id.stub()))
     throw LispError(L"bad argument value: " + lispToString(value) + L" is not an object of the current drawing");
   return id;
 }

@@ -8,6 +8,7 @@
 #include "arx/ap_doc_manager.h"
 #include "lisp/lisp_args.h"
 #include "lisp/lisp_interpreter.h"
+#include "lisp/lisp_printer.h"
 #include "projectdb/open_projects.h"
 #include "projectdb/project_repair.h"
 
@@ -104,6 +105,24 @@ LispValue hostSqlEach(LispInterpreter&, const LispArgs& a) {
   return LispValue::integer(static_cast<std::int32_t>(valueRows.size()));
 }
 
+// (host-csv-line VALUES): one line of a CSV file, each value as princ writes it, quoted
+// (its quotes doubled) when it holds a comma, a quote or a line break.
+LispValue csvLine(LispInterpreter&, const LispArgs& a) {
+  std::wstring line;
+  bool first = true;
+  for (const LispValue& v : lispListArg(a[0])) {
+    std::wstring field = v.isNil() ? L"" : lispToString(v, LispPrintStyle::kPrinc);
+    if (field.find_first_of(L",\"\n\r") != std::wstring::npos) {
+      for (std::size_t at = field.find(L'"'); at != std::wstring::npos; at = field.find(L'"', at + 2))
+        field.insert(at, 1, L'"');
+      field = L'"' + field + L'"';
+    }
+    line += (first ? L"" : L",") + field;
+    first = false;
+  }
+  return LispValue::string(line);
+}
+
 LispValue repairProject(LispInterpreter&, const LispArgs& a) {
   std::wstring error;
   return projectDatabaseRepair(lispStringArg(a[0]), error) ? LispValue::t() : LispValue();
@@ -126,6 +145,7 @@ void lispDefineHostProgram(LispInterpreter& interpreter) {
   interpreter.defineBuiltin(L"host-check-arguments", 3, 3, checkArguments);
   interpreter.defineBuiltin(L"host-sql", 1, -1, hostSql);
   interpreter.defineBuiltin(L"host-sql-each", 2, 2, hostSqlEach);
+  interpreter.defineBuiltin(L"host-csv-line", 1, 1, csvLine);
   interpreter.defineBuiltin(L"host-repair-project", 1, 1, repairProject);
   lispDefineHostSizing(interpreter);
   const LispResult loaded = interpreter.evaluate(lispHostProgramText());

@@ -8,6 +8,7 @@
 //                                          "?"s; answers its rows, each a list of values
 //   (host-sql-each SQL ROWS)               runs the statement once per list of values
 //                                          in ROWS, all in one transaction
+//   (host-csv-line VALUES)                 the values as one line of a CSV file
 //   (host-repair-project PATH)             repairs a damaged project file; T when done
 //
 // A script or a test replaces any function with its own defun (or a LispCallRecorder).

@@ -60,37 +60,75 @@ std::wstring outcomeProblem(int key, const PipeTypeData& type, const SizedPipe& 
   }
 }
 
-LispValue record(const LispValue& entity, const NetworkPipe& g, const SizingPipe& p, const PipeTypeData& type,
-                 const SizedPipe& s) {
+// text with every name replaced by value.
+void replaceAll(std::wstring& text, const std::wstring& name, const std::wstring& value) {
+  for (std::size_t at = text.find(name); at != std::wstring::npos; at = text.find(name, at + value.size()))
+    text.replace(at, name.size(), value);
+}
+
+// A pipe's label: its type's label format for its layer system, variables filled in.
+LispValue label(const PipeTypeData& type, const SizingPipe& p, const SizedPipe& s, double length) {
+  const auto format = type.labelFormats.find(p.layerSystem);
+  if (format == type.labelFormats.end()) return {};
+  std::wstring text = format->second;
+  const std::pair<const wchar_t*, std::wstring> variables[] = {
+      {L"$SIZE", s.size ? s.size->label : L""},
+      {L"$FLOW", carriedText(type, s.carried)},
+      {L"$TOTALFLOW", totalText(type, s.total)},
+      {L"$SECTIONLENGTH", feetInches(length)},
+      {L"$TOTALLENGTH", feetInches(s.fromSource + s.farthest)},
+      {L"$MAXZ", feetInches(s.maxFixtureZ)},
+  };
+  for (const auto& [name, value] : variables) replaceAll(text, name, value);
+  return LispValue::string(text);
+}
+
+// The keys of a pipe's record, made once for all the records of a call.
+class RecordKeys {
+ public:
+  LispValue operator()(std::size_t k, LispValue value) const { return LispValue::cons(keys_[k], std::move(value)); }
+
+  enum Key { kEntity, kIxPipe, kType, kFloor, kLength, kCarried, kTotal, kFarthest, kFromSource, kMaxZ, kSized,
+             kIxPipeSize, kDSize, kSizeLabel, kTotalFlow, kLengthText, kProblem, kLabel };
+
+ private:
+  std::vector<LispValue> keys_ = [] {
+    std::vector<LispValue> keys;
+    for (const wchar_t* k : {L"entity", L"ixPipe", L"type", L"floor", L"length", L"carried", L"total", L"farthest",
+                             L"fromSource", L"maxZ", L"sized", L"ixPipeSize", L"dSize", L"sizeLabel", L"totalFlow",
+                             L"lengthText", L"problem", L"label"})
+      keys.push_back(LispValue::string(k));
+    return keys;
+  }();
+};
+
+LispValue record(const RecordKeys& key, const LispValue& entity, const NetworkPipe& g, const SizingPipe& p,
+                 const PipeTypeData& type, const SizedPipe& s) {
   LispArgs carried;
   for (std::size_t c = 0; c < type.categories.size(); ++c)
     carried.push_back(LispValue::cons(LispValue::integer(type.categories[c].key), real(s.carried[c])));
   const bool sized = s.outcome == SizeOutcome::Sized || s.outcome == SizeOutcome::BeyondLargest;
-  const auto format = type.labelFormats.find(p.layerSystem);
   const std::wstring problem = outcomeProblem(g.key, type, s);
   const double length = g.start.distanceTo(g.end);
   return LispValue::list({
-      pair(L"entity", entity),
-      pair(L"ixPipe", LispValue::integer(g.key)),
-      pair(L"type", text(type.shortName)),
-      pair(L"floor", text(p.floor)),
-      pair(L"length", real(length)),
-      pair(L"carried", LispValue::list(carried)),
-      pair(L"total", real(s.total)),
-      pair(L"farthest", real(s.farthest)),
-      pair(L"fromSource", real(s.fromSource)),
-      pair(L"maxZ", real(s.maxFixtureZ)),
-      pair(L"sized", lispBool(sized)),
-      pair(L"ixPipeSize", s.size ? LispValue::integer(s.size->key) : LispValue()),
-      pair(L"dSize", s.size ? real(s.size->exterior) : LispValue()),
-      pair(L"problem", problem.empty() ? LispValue() : text(problem)),
-      pair(L"format", format == type.labelFormats.end() ? LispValue() : text(format->second)),
-      pair(L"$SIZE", text(s.size ? s.size->label : L"")),
-      pair(L"$FLOW", text(carriedText(type, s.carried))),
-      pair(L"$TOTALFLOW", text(totalText(type, s.total))),
-      pair(L"$SECTIONLENGTH", text(feetInches(length))),
-      pair(L"$TOTALLENGTH", text(feetInches(s.fromSource + s.farthest))),
-      pair(L"$MAXZ", text(feetInches(s.maxFixtureZ))),
+      key(RecordKeys::kEntity, entity),
+      key(RecordKeys::kIxPipe, LispValue::integer(g.key)),
+      key(RecordKeys::kType, text(type.shortName)),
+      key(RecordKeys::kFloor, text(p.floor)),
+      key(RecordKeys::kLength, real(length)),
+      key(RecordKeys::kCarried, LispValue::list(carried)),
+      key(RecordKeys::kTotal, real(s.total)),
+      key(RecordKeys::kFarthest, real(s.farthest)),
+      key(RecordKeys::kFromSource, real(s.fromSource)),
+      key(RecordKeys::kMaxZ, real(s.maxFixtureZ)),
+      key(RecordKeys::kSized, lispBool(sized)),
+      key(RecordKeys::kIxPipeSize, s.size ? LispValue::integer(s.size->key) : LispValue()),
+      key(RecordKeys::kDSize, s.size ? real(s.size->exterior) : LispValue()),
+      key(RecordKeys::kSizeLabel, text(s.size ? s.size->label : L"")),
+      key(RecordKeys::kTotalFlow, text(totalText(type, s.total))),
+      key(RecordKeys::kLengthText, text(feetInches(length))),
+      key(RecordKeys::kProblem, problem.empty() ? LispValue() : text(problem)),
+      key(RecordKeys::kLabel, label(type, p, s, length)),
   });
 }
 
@@ -119,6 +157,7 @@ LispValue sizePipes(LispInterpreter&, const LispArgs& a) {
     throw LispError(L"host-size-pipes: " + error);
   const PipeNetwork network = buildPipeNetwork(project.geometry, tolerance);
   std::vector<SizedPipe> sized(project.geometry.size());
+  const RecordKeys keys;
   LispArgs systems;
   for (const PipeSystem& system : network.systems) {
     const PipeTypeData& type = project.types.at(system.type);
@@ -131,7 +170,7 @@ LispValue sizePipes(LispInterpreter&, const LispArgs& a) {
       std::sort(byKey.begin(), byKey.end(),
                 [&](std::size_t x, std::size_t y) { return project.geometry[x].key < project.geometry[y].key; });
       for (std::size_t i : byKey)
-        records.push_back(record(entities[project.drawn[i]], project.geometry[i], project.pipes[i], type, sized[i]));
+        records.push_back(record(keys, entities[project.drawn[i]], project.geometry[i], project.pipes[i], type, sized[i]));
       flow = text(totalText(type, sized[system.source].total));
     }
     systems.push_back(LispValue::list({

@@ -99,3 +99,8 @@
 (host-sql "SELECT ?" 1 2)
 (host-sql "DELETE FROM tblFloor; DELETE FROM tblPipe")
 (print (host-sql "SELECT count(*) FROM tblFloor"))
+; A CSV line quotes a field with a comma or a quote (its quotes doubled) and leaves an
+; empty one for nil; the host's clock counts up in whole milliseconds.
+(print (host-csv-line '(1 "a,b" "3/4\"" 2.5 nil "plain")))
+(setq t0 (getvar "MILLISECS"))
+(print (list (= (type t0) 'INT) (>= (getvar "MILLISECS") t0)))
