@@ -13,6 +13,18 @@
 
 class AcDbUndoHistory;
 
+// Where the objects of a drawing opened in place come from: the file it was read from,
+// which builds an object from its bytes when it is first looked at.
+class AcDbObjectSource {
+ public:
+  virtual ~AcDbObjectSource() = default;
+  // The stub's object built from the file, or null when its bytes do not read (then
+  // status() says why) or it is being built already.
+  virtual AcDbObject* build(AcDbStub* stub) = 0;
+  // eOk, or what the filer answered for an object whose bytes did not read.
+  virtual Acad::ErrorStatus status(const AcDbStub* stub) const = 0;
+};
+
 class AcDbDatabase : public AcRxObject {
  public:
   ACRX_DECLARE_MEMBERS(AcDbDatabase)
@@ -97,6 +109,13 @@ class AcDbDatabase : public AcRxObject {
   AcDbStub* stubFor(const AcDbHandle& handle) const;
   // Every stub in handle order (objects not yet read have no object).
   std::vector<AcDbStub*> stubs() const;
+  // The same walk without making the list, for a save of a large drawing.
+  template <typename Fn>
+  void hostForEachStub(Fn&& fn) const {
+    for (AcDbStub* stub : stubTable_)
+      if (stub != nullptr) fn(stub);
+    for (const auto& [value, stub] : farStubs_) fn(stub);
+  }
   // Binds an object read from a file to the stub of its handle.
   Acad::ErrorStatus hostAttachObject(AcDbStub* stub, AcDbObject* obj);
   void hostSetTables(AcDbObjectId block, AcDbObjectId layer, AcDbObjectId linetype, AcDbObjectId style,
@@ -108,6 +127,14 @@ class AcDbDatabase : public AcRxObject {
   void hostRecordCreated(AcDbStub* stub);
   // Deletes every object and stub (used when a read fails).
   void hostClear();
+  // The file a drawing opened in place builds its objects from (null for one made here).
+  AcDbObjectSource* hostObjectSource() const { return source_.get(); }
+  void hostSetObjectSource(std::unique_ptr<AcDbObjectSource> source) { source_ = std::move(source); }
+  // Builds a stub's object from the file; null when there is none or it does not read.
+  AcDbObject* hostBuildObject(AcDbStub* stub) { return source_ && stub->fileEntry ? source_->build(stub) : nullptr; }
+  // Why a stub has no object: eUnknownHandle for a handle nothing was read for, or the
+  // filer's status for an object whose bytes in the file did not read.
+  Acad::ErrorStatus hostMissingObjectStatus(const AcDbStub* stub) const;
 
  private:
   AcDbObjectId findRecord(AcDbObjectId table, const ACHAR* name) const;
@@ -130,6 +157,8 @@ class AcDbDatabase : public AcRxObject {
   std::wstring lastFileError_;
   std::unique_ptr<AcDbUndoHistory> undo_;
   bool undoDisabled_ = false;
+  // Released by hostClear after the objects, which may still be read while they go.
+  std::unique_ptr<AcDbObjectSource> source_;
 };
 
 // The host application's services: the working database that plug-ins act on.

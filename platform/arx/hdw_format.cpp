@@ -41,6 +41,8 @@ class ByteReader {
  public:
   ByteReader(const unsigned char* data, size_t size) : data_(data), size_(size) {}
   size_t remaining() const { return size_ - pos_; }
+  // A reader over the bytes between two positions of this one.
+  ByteReader between(size_t from, size_t to) const { return ByteReader(data_ + from, to - from); }
   size_t position() const { return pos_; }
   bool failed() const { return !error_.empty(); }
   const std::wstring& error() const { return error_; }
@@ -140,38 +142,53 @@ void readClasses(ByteReader& in, std::vector<HdwClassEntry>& classes) {
 }
 
 // Handles must be unique. A file lists them in rising order, which proves them unique
-// as they come; only a file that does not gets them checked against a set.
+// as they come; only a file that does not gets them checked against a set, filled then
+// from the entries already read.
 class UniqueHandles {
  public:
-  bool add(const std::vector<HdwObjectView>& before, const AcDbHandle& h) {
+  // The entries from `start` of in are the ones read so far.
+  UniqueHandles(const ByteReader& in, size_t start) : in_(in), start_(start) {}
+  bool add(const AcDbHandle& h) {
     if (rising_) {
       if (last_ < h) {
         last_ = h;
         return true;
       }
       rising_ = false;
-      for (const HdwObjectView& o : before) seen_.insert(o.handle);
+      ByteReader before = in_.between(start_, entryStart_);
+      while (before.remaining() > 0) {
+        before.u32(L"");
+        seen_.insert(before.handle(L""));
+        before.u64(L"");
+        std::uint32_t n = 0;
+        before.bytes(L"", n);
+      }
     }
     return seen_.insert(h).second;
   }
+  // Where the entry being read starts.
+  void entryAt(size_t pos) { entryStart_ = pos; }
 
  private:
+  const ByteReader& in_;
+  size_t start_;
+  size_t entryStart_ = 0;
   bool rising_ = true;
   AcDbHandle last_;
   std::set<AcDbHandle> seen_;
 };
 
-void readObjects(ByteReader& in, size_t classCount, std::vector<HdwObjectView>& objects) {
+void readObjects(ByteReader& in, size_t classCount, const HdwObjectVisitor& each) {
   std::uint32_t count = in.u32(L"the object section");
   if (in.failed()) return;
   if (count > in.remaining() / kMinObjectEntry) {
     in.fail(L"the object count " + std::to_wstring(count) + L" is more than the file can hold");
     return;
   }
-  objects.reserve(count);
-  UniqueHandles unique;
+  UniqueHandles unique(in, in.position());
   for (std::uint32_t i = 0; i < count; ++i) {
     const wchar_t* what = L"an object entry";
+    unique.entryAt(in.position());
     HdwObjectView o;
     o.classIndex = in.u32(what);
     o.handle = in.handle(what);
@@ -183,8 +200,9 @@ void readObjects(ByteReader& in, size_t classCount, std::vector<HdwObjectView>& 
     if (o.classIndex >= classCount)
       return in.fail(L"object " + o.handle.text() + L" names class " + std::to_wstring(o.classIndex) +
                      L", but the file has only " + std::to_wstring(classCount));
-    if (!unique.add(objects, o.handle)) return in.fail(L"handle " + o.handle.text() + L" is used twice");
-    objects.push_back(o);
+    if (!unique.add(o.handle)) return in.fail(L"handle " + o.handle.text() + L" is used twice");
+    std::wstring why;
+    if (!each(o, why)) return in.fail(why);
   }
 }
 
@@ -278,6 +296,41 @@ std::uint32_t hdwCrc32(const unsigned char* data, size_t size, std::uint32_t bef
   return crcByTable(c, data, size) ^ 0xFFFFFFFFu;
 }
 
+namespace {
+
+// Products modulo the CRC's polynomial, bit-reflected as the CRC is: how a CRC is carried
+// forward over a run of zeros, which is what appending a run does to the CRC before it.
+std::uint32_t multiplyModPoly(std::uint32_t a, std::uint32_t b) {
+  std::uint32_t product = 0;
+  for (std::uint32_t m = 1u << 31; m != 0; m >>= 1) {
+    if (a & m) product ^= b;
+    b = (b & 1) ? (b >> 1) ^ 0xEDB88320u : b >> 1;
+  }
+  return product;
+}
+
+// x to the power 8 * bytes, modulo the polynomial: the product of the powers x^(2^k)
+// of the bits of 8 * bytes, those powers squared once into a table.
+std::uint32_t shiftForBytes(std::uint64_t bytes) {
+  static const std::array<std::uint32_t, 64> squares = [] {
+    std::array<std::uint32_t, 64> t{};
+    t[0] = 1u << 30;  // x^1
+    for (size_t k = 1; k < t.size(); ++k) t[k] = multiplyModPoly(t[k - 1], t[k - 1]);
+    return t;
+  }();
+  std::uint32_t power = 1u << 31;  // x^0
+  size_t k = 3;                    // a byte is x^8
+  for (std::uint64_t n = bytes; n != 0 && k < squares.size(); n >>= 1, ++k)
+    if (n & 1) power = multiplyModPoly(squares[k], power);
+  return power;
+}
+
+}  // namespace
+
+std::uint32_t hdwCrc32Combine(std::uint32_t first, std::uint32_t second, std::uint64_t secondSize) {
+  return multiplyModPoly(shiftForBytes(secondSize), first) ^ second;
+}
+
 HdwFileBuilder::HdwFileBuilder(std::uint32_t version, const HdwHeader& h, const std::vector<HdwClassEntry>& classes,
                                std::uint32_t objectCount, Sink sink, AcDbDatabase* db)
     : filer_(&out_, AcDb::kFileFiler, db), sink_(std::move(sink)) {
@@ -326,6 +379,37 @@ void HdwFileBuilder::beginObject(std::uint32_t classIndex, const AcDbHandle& han
   sizeAt_ = filer_.writtenSize() - 4;
 }
 
+void HdwFileBuilder::entryHead(std::uint32_t classIndex, const AcDbHandle& handle, const AcDbHandle& ownerHandle,
+                               std::uint32_t size) {
+  beginObject(classIndex, handle, ownerHandle);
+  unsigned char* at = filer_.writtenData() + sizeAt_;
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(size >> (8 * i));
+}
+
+void HdwFileBuilder::beginRecord() {
+  const unsigned char item[5] = {AcDbMemDwgFiler::kRecordSize, 0, 0, 0, 0};
+  filer_.appendRaw(item, sizeof item);
+  recordAt_ = filer_.writtenSize() - 4;
+}
+
+void HdwFileBuilder::endRecord() {
+  const auto size = static_cast<std::uint32_t>(filer_.writtenSize() - recordAt_ - 4);
+  std::memcpy(filer_.writtenData() + recordAt_, &size, 4);  // the filer's items are in the machine's order
+}
+
+size_t hdwRecordStart(const unsigned char* data, size_t size) {
+  return size >= 5 && data[0] == AcDbMemDwgFiler::kRecordSize ? 5 : 0;
+}
+
+bool hdwRecordWhole(const unsigned char* data, size_t size) {
+  // Every object files at least its owner: an empty record is one cut short.
+  if (size == 0 || !AcDbMemDwgFiler::wellFormed(data, size)) return false;
+  if (hdwRecordStart(data, size) == 0) return data[0] != AcDbMemDwgFiler::kRecordSize;
+  std::uint32_t count;
+  std::memcpy(&count, data + 1, 4);
+  return count == size - 5;
+}
+
 void HdwFileBuilder::endObject() {
   const size_t written = filer_.writtenSize();
   const auto size = static_cast<std::uint32_t>(written - sizeAt_ - 4);
@@ -361,7 +445,8 @@ std::vector<unsigned char> hdwSerialize(const HdwContainer& c) {
   return file.finish();
 }
 
-Acad::ErrorStatus hdwParseView(const unsigned char* data, size_t size, HdwFileView& out, std::wstring& error) {
+Acad::ErrorStatus hdwReadInPlace(const unsigned char* data, size_t size, HdwFileView& out, const HdwObjectVisitor& each,
+                                 std::wstring& error) {
   if (data == nullptr || size == 0) {
     error = L"the file is empty";
     return Acad::eBadFileFormat;
@@ -400,7 +485,7 @@ Acad::ErrorStatus hdwParseView(const unsigned char* data, size_t size, HdwFileVi
   if (!in.failed() && out.header.handseed.value() >= kHandleLimit)
     in.fail(L"the handle seed " + out.header.handseed.text() + L" is out of range");
   readClasses(in, out.classes);
-  readObjects(in, out.classes.size(), out.objects);
+  readObjects(in, out.classes.size(), each);
   if (!in.failed() && in.remaining() != 0)
     in.fail(std::to_wstring(in.remaining()) + L" unexpected bytes follow the last object");
   if (in.failed()) {
@@ -408,6 +493,19 @@ Acad::ErrorStatus hdwParseView(const unsigned char* data, size_t size, HdwFileVi
     return Acad::eBadFileFormat;
   }
   return Acad::eOk;
+}
+
+Acad::ErrorStatus hdwParseView(const unsigned char* data, size_t size, HdwFileView& out, std::wstring& error) {
+  std::vector<HdwObjectView> objects;
+  Acad::ErrorStatus es = hdwReadInPlace(
+      data, size, out,
+      [&objects](const HdwObjectView& o, std::wstring&) {
+        objects.push_back(o);
+        return true;
+      },
+      error);
+  out.objects = std::move(objects);
+  return es;
 }
 
 Acad::ErrorStatus hdwParse(const unsigned char* data, size_t size, HdwContainer& out, std::wstring& error) {
