@@ -69,6 +69,9 @@ struct AcDbStub {
   // Opened for write (or put back by undo) since it was read: a save files it again
   // instead of copying its bytes from the file.
   bool modified = false;
+  // Its object is being built from the file, or its bytes there did not read.
+  bool building = false;
+  bool unreadable = false;
 };
 
 class AcDbObjectId {

@@ -15,7 +15,6 @@
 #include <mutex>
 #include <stdexcept>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "arx/file_replace.h"
 #include "arx/aced_print.h"
@@ -56,10 +55,10 @@ HdwClassEntry classEntryOf(const AcDbObject* obj) {
 // ---- reading ------------------------------------------------------------------------
 
 // A mapped file that another program cuts short loses the pages past its new end, and
-// reading one raises SIGBUS. Every read of a drawing's mapping goes through these two
-// leaf functions, which turn that signal into a failed read: the handler jumps back
-// into the function that was reading, which has nothing to unwind but a memcpy or a
-// CRC loop. SA_NODEFER leaves the signal unblocked after the jump.
+// reading one raises SIGBUS. Every read of a drawing's mapping goes through this leaf
+// function, which turns that signal into a failed read: the handler jumps back into
+// it, and it has nothing to unwind but a memcpy. SA_NODEFER leaves the signal
+// unblocked after the jump.
 thread_local sigjmp_buf* tMappedRead = nullptr;
 struct sigaction gBusBefore;
 
@@ -100,19 +99,6 @@ bool mappedCopy(void* to, const unsigned char* from, size_t size) {
   return true;
 }
 
-bool mappedCrc(const unsigned char* data, size_t size, std::uint32_t before, std::uint32_t& crc) {
-  sigjmp_buf here;
-  sigjmp_buf* const outer = tMappedRead;
-  if (sigsetjmp(here, 0) != 0) {
-    tMappedRead = outer;
-    return false;
-  }
-  tMappedRead = &here;
-  crc = hdwCrc32(data, size, before);
-  tMappedRead = outer;
-  return true;
-}
-
 // A file's bytes mapped into memory, read-only, with the file kept open (a save copies
 // from it). No copy is made and the pages come straight from the system's file cache.
 class MappedFile {
@@ -136,7 +122,8 @@ class MappedFile {
     if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
       es = Acad::eFileAccessErr;
     } else if (st.st_size > 0) {
-      void* p = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, 0);
+      // Not populated: only the pages of the objects built are ever touched.
+      void* p = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd_, 0);
       if (p == MAP_FAILED) {
         es = Acad::eFileAccessErr;
       } else {
@@ -224,8 +211,10 @@ class HdwInPlace final : public AcDbObjectSource {
   }
 
   bool copyOut(void* to, const unsigned char* from, size_t size) const { return mappedCopy(to, from, size); }
+  // Read through the descriptor, not the mapping: a save of an unchanged drawing then
+  // never touches the mapping's pages, and a file cut short answers a short read.
   bool crcOf(const unsigned char* from, size_t size, std::uint32_t& crc, std::uint32_t before = 0) const {
-    return mappedCrc(from, size, before, crc);
+    return hdwCrc32OfFile(file_.fd(), file_.size(), offsetOf(from), size, before, crc);
   }
   Acad::ErrorStatus changedOnDisk(std::wstring& error) const {
     error = L"the drawing file it was opened from changed on disk since, so the objects not opened since "
@@ -235,11 +224,12 @@ class HdwInPlace final : public AcDbObjectSource {
 
   AcDbObject* build(AcDbStub* stub) override {
     if (stub->database != &db_ || stub->object.peek() != nullptr) return stub->object.peek();
-    if (damaged_.count(stub) != 0 || building_.count(stub) != 0) return nullptr;
-    building_.insert(stub);
+    if (stub->unreadable || stub->building) return nullptr;
+    stub->building = true;
     Acad::ErrorStatus es = read(stub);
-    building_.erase(stub);
+    stub->building = false;
     if (es != Acad::eOk) {
+      stub->unreadable = true;
       damaged_[stub] = es;
       return nullptr;
     }
@@ -318,8 +308,7 @@ class HdwInPlace final : public AcDbObjectSource {
   HdwFileView head_;
   std::uint32_t storedCrc_ = 0;
   std::vector<const AcRxClass*> classes_;  // by class index; null where none can be made
-  std::unordered_map<const AcDbStub*, Acad::ErrorStatus> damaged_;
-  std::unordered_set<const AcDbStub*> building_;
+  std::unordered_map<const AcDbStub*, Acad::ErrorStatus> damaged_;  // why an unreadable object is
 };
 
 // Saves a drawing. Its classes are gathered first, since the file lists them before
@@ -557,7 +546,7 @@ class HdwOpener {
   Acad::ErrorStatus open(std::wstring& error) {
     Acad::ErrorStatus es = hdwReadInPlace(
         file_.data(), file_.size(), file_.head(),
-        [this](const HdwObjectView& o, std::wstring& why) { return addObject(o, why); }, error);
+        [this](const HdwObjectView& o, std::wstring& why) { return addObject(o, why); }, error, file_.fd());
     if (es != Acad::eOk) return es;
     for (const HdwObjectView& o : ownedLater_) {
       if (db_.stubFor(o.ownerHandle) == nullptr) {
@@ -582,11 +571,13 @@ class HdwOpener {
     stub->fileSize = o.size;
     if (maxHandle_ < o.handle) maxHandle_ = o.handle;
     if (!o.ownerHandle.isNull() && db_.stubFor(o.ownerHandle) == nullptr) ownedLater_.push_back(o);
-    // A record that says its size must have it; one of a class the host reads must be
-    // whole items, or it would be refused when first opened. A proxy's bytes are its own.
-    const bool readable = file_.classAt(o.classIndex) != nullptr;
-    const bool sized = hdwRecordStart(o.data, o.size) != 0;
-    if ((readable || sized) && !hdwRecordWhole(o.data, o.size)) {
+    // A record that says its size must have it. One without (from a file written
+    // before records did), of a class the host reads, must at least be whole items, or
+    // it would be refused when first opened. A proxy's bytes are its own.
+    const bool sized = hdwRecordStart(o.lead, o.size) != 0;
+    const bool whole = sized ? hdwRecordSized(o.lead, o.size)
+                             : file_.classAt(o.classIndex) == nullptr || hdwRecordWhole(o.data, o.size);
+    if (!whole) {
       error = L"object " + o.handle.text() + L" (" + file_.classEntry(o.classIndex).name +
               L") cannot be read: its record is cut short or damaged";
       return false;

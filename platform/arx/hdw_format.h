@@ -63,6 +63,8 @@ struct HdwObjectView {
   AcDbHandle ownerHandle;
   const unsigned char* data = nullptr;
   std::uint32_t size = 0;
+  // The first bytes of data (as many as it has, up to five), read with the entry.
+  unsigned char lead[5] = {};
 };
 
 // A parsed file whose objects point into the file's bytes, which must outlive it.
@@ -79,6 +81,10 @@ std::uint32_t hdwCrc32(const unsigned char* data, size_t size, std::uint32_t bef
 // The CRC of two runs end to end, from the CRC of each and the length of the second:
 // a file made of runs copied from another gets its CRC without reading them twice.
 std::uint32_t hdwCrc32Combine(std::uint32_t first, std::uint32_t second, std::uint64_t secondSize);
+// The CRC of size bytes at offset of an open file of fileSize bytes, after the CRC
+// before, read through the descriptor; false when they cannot all be read.
+bool hdwCrc32OfFile(int fd, std::uint64_t fileSize, std::uint64_t offset, std::uint64_t size, std::uint32_t before,
+                    std::uint32_t& crc);
 
 // Lays a file out as it is made: the head (mark, version, header, classes and the
 // object count), then each object's entry with its bytes filed straight after it,
@@ -136,6 +142,9 @@ class HdwFileBuilder {
 // the items hold, which only the object's class knows.
 size_t hdwRecordStart(const unsigned char* data, size_t size);
 bool hdwRecordWhole(const unsigned char* data, size_t size);
+// Only the count of a record with a record-size item: what an open checks of the
+// records this host writes, without reading their items.
+bool hdwRecordSized(const unsigned char* lead, size_t size);
 
 // The file's bytes, the CRC included.
 std::vector<unsigned char> hdwSerialize(const HdwContainer& container);
@@ -149,10 +158,12 @@ Acad::ErrorStatus hdwParse(const unsigned char* data, size_t size, HdwContainer&
 Acad::ErrorStatus hdwParseView(const unsigned char* data, size_t size, HdwFileView& out, std::wstring& error);
 // The same checks again, but each object entry is handed to `each` as it is read rather
 // than listed (head.objects stays empty), so that a large file's map costs no list of its
-// own. `each` answers false with a reason in error to refuse the file.
+// own. `each` answers false with a reason in error to refuse the file. With the file's
+// descriptor, everything but the header and classes is read through the descriptor and
+// data (the file mapped) only gives the objects' places.
 using HdwObjectVisitor = std::function<bool(const HdwObjectView& object, std::wstring& error)>;
 Acad::ErrorStatus hdwReadInPlace(const unsigned char* data, size_t size, HdwFileView& head, const HdwObjectVisitor& each,
-                                 std::wstring& error);
+                                 std::wstring& error, int fd = -1);
 
 // Rewrites the trailing CRC so that it matches the bytes before it (no-op on a buffer
 // too short to hold one). Tools that make damaged files use it to get past the CRC.
