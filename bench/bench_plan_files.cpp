@@ -15,6 +15,7 @@
 
 #include "arx/db_database.h"
 #include "arx/dxf_file.h"
+#include "arx/gi_record.h"
 #include "bench/bench_plan.h"
 
 namespace {
@@ -135,6 +136,88 @@ void BM_HdwOpenPlan(benchmark::State& state) {
 }
 BENCHMARK(BM_HdwOpenPlan)->Unit(benchmark::kMillisecond);
 
+// A drawing opened in place and saved unchanged to another file: the objects go from
+// file to file as they are, none is built.
+void BM_HdwOpenSavePlan(benchmark::State& state) {
+  const fs::path& path = planHdw();
+  fs::path saved = tempPath("ov_bench_plan_opensave.hdw");
+  for (auto _ : state) {
+    auto db = std::make_unique<AcDbDatabase>(false);
+    if (db->readDwgFile(path.wstring().c_str()) != Acad::eOk) state.SkipWithError("read failed");
+    if (db->saveAs(saved.wstring().c_str()) != Acad::eOk) state.SkipWithError("save failed");
+    db.reset();
+  }
+  setPipeCounters(state, fileSize(path));
+  fs::remove(saved);
+}
+BENCHMARK(BM_HdwOpenSavePlan)->Unit(benchmark::kMillisecond);
+
+// The entities of model space, in the order of the block.
+std::vector<AcDbObjectId> modelSpaceIds(AcDbDatabase& db) {
+  AcDbBlockTableRecord* space = nullptr;
+  if (acdbOpenObject(space, db.modelSpaceId(), AcDb::kForRead) != Acad::eOk) return {};
+  std::vector<AcDbObjectId> ids = space->entityIds();
+  space->close();
+  return ids;
+}
+
+// Opened, one pipe in a hundred widened at its breaks (opened for write, with undo
+// recording as in a session), saved: the pipes edited are filed, the rest copied.
+void BM_HdwOpenEditSavePlan(benchmark::State& state) {
+  const fs::path& path = planHdw();
+  fs::path saved = tempPath("ov_bench_plan_edit.hdw");
+  int edited = 0;
+  for (auto _ : state) {
+    auto db = std::make_unique<AcDbDatabase>(false);
+    if (db->readDwgFile(path.wstring().c_str()) != Acad::eOk) state.SkipWithError("read failed");
+    edited = 0;
+    // The plan lists each pipe before its arrow: every 200th entity is every 100th pipe.
+    const std::vector<AcDbObjectId> ids = modelSpaceIds(*db);
+    for (size_t i = 0; i < ids.size(); i += 200) {
+      PlumbPipe* pipe = nullptr;
+      if (acdbOpenObject(pipe, ids[i], AcDb::kForWrite) != Acad::eOk) continue;
+      pipe->setBreakWidth(pipe->dBreakWidth + 0.5);
+      pipe->close();
+      ++edited;
+    }
+    if (db->saveAs(saved.wstring().c_str()) != Acad::eOk) state.SkipWithError("save failed");
+    db.reset();
+  }
+  setPipeCounters(state, fileSize(path));
+  state.counters["edited"] = edited;
+  fs::remove(saved);
+}
+BENCHMARK(BM_HdwOpenEditSavePlan)->Unit(benchmark::kMillisecond);
+
+// Opened and every entity of model space drawn once, as the first regeneration after
+// an open does: every pipe and arrow is built from the file on the way.
+void BM_HdwOpenRegenPlan(benchmark::State& state) {
+  const fs::path& path = planHdw();
+  size_t primitives = 0;
+  for (auto _ : state) {
+    auto db = std::make_unique<AcDbDatabase>(false);
+    if (db->readDwgFile(path.wstring().c_str()) != Acad::eOk) state.SkipWithError("read failed");
+    AcGiRecordingWorldDraw wd(kAcGiStandardDisplay);
+    primitives = 0;
+    for (const AcDbObjectId& id : modelSpaceIds(*db)) {
+      AcDbEntity* entity = nullptr;
+      if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk) {
+        state.SkipWithError("an entity did not open");
+        break;
+      }
+      recordEntity(entity, wd);
+      entity->close();
+      primitives += wd.primitives().size();
+      wd.clear();
+    }
+    db.reset();
+  }
+  setPipeCounters(state, fileSize(path));
+  state.counters["primitives/pipe"] = static_cast<double>(primitives) / planPipes();
+}
+BENCHMARK(BM_HdwOpenRegenPlan)->Unit(benchmark::kMillisecond);
+
+// A plan made in memory saved (every object filed), then opened.
 void BM_HdwSaveOpenPlan(benchmark::State& state) {
   AcDbDatabase& db = planDrawing();
   fs::path path = tempPath("ov_bench_plan_roundtrip.hdw");

@@ -3,6 +3,7 @@
 #include "arx/db_database.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cwchar>
 #include <set>
 
@@ -108,6 +109,7 @@ static UndoState captureState(AcDbStub* stub, AcDbDatabase* db, std::vector<unsi
 
 static Acad::ErrorStatus restoreState(const UndoState& st, AcDbDatabase* db) {
   st.stub->erased = st.erased;
+  st.stub->modified = true;
   if (!st.hasData || st.stub->object == nullptr) return Acad::eOk;
   AcDbObject::HostAccess access(st.stub->object);
   AcDbMemDwgFiler filer(st.data, AcDb::kUndoFiler, db);
@@ -215,16 +217,16 @@ AcDbDatabase::~AcDbDatabase() {
 }
 
 void AcDbDatabase::hostClear() {
-  for (AcDbStub& stub : stubStore_) {
-    AcDbObject* obj = stub.object;
+  stubStore_.forEach([](AcDbStub& stub) {
+    AcDbObject* obj = stub.object.peek();
     stub.object = nullptr;
     delete obj;
-  }
+  });
+  source_.reset();
   stubStore_.clear();
   stubTable_.clear();
   stubTable_.shrink_to_fit();
   farStubs_.clear();
-  stubAddresses_.clear();
   undo_ = std::make_unique<AcDbUndoHistory>();
   handseed_ = AcDbHandle(1);
   blockTable_ = layerTable_ = linetypeTable_ = textStyleTable_ = regAppTable_ = AcDbObjectId();
@@ -232,11 +234,10 @@ void AcDbDatabase::hostClear() {
 }
 
 AcDbStub* AcDbDatabase::newStub(const AcDbHandle& handle) {
-  AcDbStub& stub = stubStore_.emplace_back();
+  AcDbStub& stub = stubStore_.add();
   stub.database = this;
   stub.handle = handle;
   indexStub(&stub);
-  stubAddresses_.insert(&stub);
   if (!(handle < handseed_)) handseed_ = AcDbHandle(handle.value() + 1);
   return &stub;
 }
@@ -303,10 +304,23 @@ Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& id, bool createIfN
   return Acad::eOk;
 }
 
+AcDbObject* AcDbStubObject::build() const {
+  // The stub holds this as its member; the database builds through the stub.
+  auto* stub = reinterpret_cast<AcDbStub*>(reinterpret_cast<char*>(const_cast<AcDbStubObject*>(this)) -
+                                           offsetof(AcDbStub, object));
+  return stub->database != nullptr ? stub->database->hostBuildObject(stub) : nullptr;
+}
+
+Acad::ErrorStatus AcDbDatabase::hostMissingObjectStatus(const AcDbStub* stub) const {
+  if (source_ == nullptr || stub->fileEntry == nullptr) return Acad::eUnknownHandle;
+  Acad::ErrorStatus es = source_->status(stub);
+  return es != Acad::eOk ? es : Acad::eUnknownHandle;
+}
+
 Acad::ErrorStatus AcDbDatabase::hostAttachObject(AcDbStub* stub, AcDbObject* obj) {
   if (stub == nullptr || obj == nullptr) return Acad::eNullObjectPointer;
   if (stub->database != this) return Acad::eWrongDatabase;
-  if (stub->object != nullptr) return Acad::eHandleExists;
+  if (stub->object.peek() != nullptr) return Acad::eHandleExists;
   if (!obj->objectId().isNull()) return Acad::eAlreadyInDb;
   stub->object = obj;
   obj->hostBind(AcDbObjectId(stub), false);

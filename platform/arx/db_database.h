@@ -7,12 +7,24 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "arx/db_symtab.h"
+#include "arx/stub_store.h"
 
 class AcDbUndoHistory;
+
+// Where the objects of a drawing opened in place come from: the file it was read from,
+// which builds an object from its bytes when it is first looked at.
+class AcDbObjectSource {
+ public:
+  virtual ~AcDbObjectSource() = default;
+  // The stub's object built from the file, or null when its bytes do not read (then
+  // status() says why) or it is being built already.
+  virtual AcDbObject* build(AcDbStub* stub) = 0;
+  // eOk, or what the filer answered for an object whose bytes did not read.
+  virtual Acad::ErrorStatus status(const AcDbStub* stub) const = 0;
+};
 
 class AcDbDatabase : public AcRxObject {
  public:
@@ -100,7 +112,14 @@ class AcDbDatabase : public AcRxObject {
   std::vector<AcDbStub*> stubs() const;
   // Whether the stub is one of this database's, found by its address alone (nothing is
   // read through it), so that an entity name can be checked before it is trusted.
-  bool hasStub(const AcDbStub* stub) const { return stubAddresses_.count(stub) != 0; }
+  bool hasStub(const AcDbStub* stub) const { return stubStore_.contains(stub); }
+  // The same walk without making the list, for a save of a large drawing.
+  template <typename Fn>
+  void hostForEachStub(Fn&& fn) const {
+    for (AcDbStub* stub : stubTable_)
+      if (stub != nullptr) fn(stub);
+    for (const auto& [value, stub] : farStubs_) fn(stub);
+  }
   // Binds an object read from a file to the stub of its handle.
   Acad::ErrorStatus hostAttachObject(AcDbStub* stub, AcDbObject* obj);
   void hostSetTables(AcDbObjectId block, AcDbObjectId layer, AcDbObjectId linetype, AcDbObjectId style,
@@ -112,6 +131,14 @@ class AcDbDatabase : public AcRxObject {
   void hostRecordCreated(AcDbStub* stub);
   // Deletes every object and stub (used when a read fails).
   void hostClear();
+  // The file a drawing opened in place builds its objects from (null for one made here).
+  AcDbObjectSource* hostObjectSource() const { return source_.get(); }
+  void hostSetObjectSource(std::unique_ptr<AcDbObjectSource> source) { source_ = std::move(source); }
+  // Builds a stub's object from the file; null when there is none or it does not read.
+  AcDbObject* hostBuildObject(AcDbStub* stub) { return source_ && stub->fileEntry ? source_->build(stub) : nullptr; }
+  // Why a stub has no object: eUnknownHandle for a handle nothing was read for, or the
+  // filer's status for an object whose bytes in the file did not read.
+  Acad::ErrorStatus hostMissingObjectStatus(const AcDbStub* stub) const;
 
  private:
   AcDbObjectId findRecord(AcDbObjectId table, const ACHAR* name) const;
@@ -119,15 +146,13 @@ class AcDbDatabase : public AcRxObject {
   AcDbStub* newStub(const AcDbHandle& handle);
   void indexStub(AcDbStub* stub);
 
-  // Stubs live in blocks that never move, so an id stays valid while the drawing is
-  // open. Handles are found through a table indexed by the handle's value, which is
-  // how a drawing's handles run (from 1 up, few gaps); a handle far beyond the others
-  // (from a file that says so) is kept in the sorted map instead. Every handle of the
-  // map lies above the table's end, so the table then the map run in handle order.
-  std::deque<AcDbStub> stubStore_;
+  AcDbStubStore stubStore_;
+  // Handles are found through a table indexed by the handle's value, which is how a
+  // drawing's handles run (from 1 up, few gaps); a handle far beyond the others (from
+  // a file that says so) is kept in the sorted map instead. Every handle of the map
+  // lies above the table's end, so the table then the map run in handle order.
   std::vector<AcDbStub*> stubTable_;
   std::map<std::uint64_t, AcDbStub*> farStubs_;
-  std::unordered_set<const AcDbStub*> stubAddresses_;
   AcDbHandle handseed_{1};
   AcDbObjectId blockTable_, layerTable_, linetypeTable_, textStyleTable_, regAppTable_;
   AcDbObjectId clayer_, celtype_, textstyle_, layerZero_, byLayer_, byBlock_, continuous_;
@@ -135,6 +160,8 @@ class AcDbDatabase : public AcRxObject {
   std::wstring lastFileError_;
   std::unique_ptr<AcDbUndoHistory> undo_;
   bool undoDisabled_ = false;
+  // Released by hostClear after the objects, which may still be read while they go.
+  std::unique_ptr<AcDbObjectSource> source_;
 };
 
 // The host application's services: the working database that plug-ins act on.

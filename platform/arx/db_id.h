@@ -30,17 +30,48 @@ class AcDbHandle {
   std::uint64_t value_ = 0;
 };
 
+// A stub's object. An object of a drawing opened from a file is built from the file's
+// bytes the first time anyone looks at it (opening it, reading its class, the host
+// reading a table), so a drawing costs its object map at open, not all its objects;
+// peek() looks without building.
+class AcDbStubObject {
+ public:
+  AcDbStubObject& operator=(AcDbObject* obj) {
+    ptr_ = obj;
+    return *this;
+  }
+  operator AcDbObject*() const { return ptr_ != nullptr ? ptr_ : build(); }
+  AcDbObject* operator->() const { return *this; }
+  AcDbObject* peek() const { return ptr_; }
+
+ private:
+  AcDbObject* build() const;
+  AcDbObject* ptr_ = nullptr;  // owned by the database
+};
+
 // The database's record of one object: where an id points. A stub lives as long as
 // its database, so an id never dangles while the drawing is open, even after the
 // object is erased.
 struct AcDbStub {
   AcDbDatabase* database = nullptr;
   AcDbHandle handle;
-  AcDbObject* object = nullptr;  // owned by the database
-  bool erased = false;
+  AcDbStubObject object;
+  // The object's entry in the drawing file it came from (its head, then its bytes), or
+  // null for an object made in this session. Its class index and byte count in that
+  // file are kept here so that a save never has to read the file to plan its copies.
+  const unsigned char* fileEntry = nullptr;
+  std::uint32_t fileClass = 0;
+  std::uint32_t fileSize = 0;
   int readers = 0;
+  bool erased = false;
   bool writer = false;
   bool notifier = false;
+  // Opened for write (or put back by undo) since it was read: a save files it again
+  // instead of copying its bytes from the file.
+  bool modified = false;
+  // Its object is being built from the file, or its bytes there did not read.
+  bool building = false;
+  bool unreadable = false;
 };
 
 class AcDbObjectId {

@@ -22,7 +22,7 @@ AcDbHandle acdbHandleOf(const AcDbObjectId& id) { return id.handle(); }
 AcDbObject::AcDbObject() = default;
 
 AcDbObject::~AcDbObject() {
-  if (AcDbStub* stub = id_.stub(); stub && stub->object == this) stub->object = nullptr;
+  if (AcDbStub* stub = id_.stub(); stub && stub->object.peek() == this) stub->object = nullptr;
   for (XDataSection& s : xdata_) acutRelRb(s.items);
 }
 
@@ -86,6 +86,7 @@ Acad::ErrorStatus AcDbObject::upgradeOpen() {
   if (s->readers != 1) return s->readers == 0 ? Acad::eNotOpenForRead : Acad::eWasOpenForRead;
   s->readers = 0;
   s->writer = true;
+  s->modified = true;
   if (s->database) s->database->hostRecordBeforeWrite(s);
   return Acad::eOk;
 }
@@ -105,6 +106,7 @@ Acad::ErrorStatus AcDbObject::erase(bool erasing) {
   if (!isWriteEnabled()) return Acad::eWasNotOpenForWrite;
   if (erasing && s->erased) return Acad::eWasErased;
   s->erased = erasing;
+  s->modified = true;
   recordGraphicsModified();
   return Acad::eOk;
 }
@@ -118,7 +120,7 @@ Acad::ErrorStatus acdbOpenObject(AcDbObject*& obj, AcDbObjectId id, AcDb::OpenMo
   AcDbStub* s = id.stub();
   if (s == nullptr) return Acad::eNullObjectId;
   if (s->database == nullptr) return Acad::eNotInDatabase;
-  if (s->object == nullptr) return Acad::eUnknownHandle;
+  if (s->object == nullptr) return s->database->hostMissingObjectStatus(s);
   if (s->erased && !openErased) return Acad::eWasErased;
   switch (mode) {
     case AcDb::kForRead:
@@ -129,6 +131,7 @@ Acad::ErrorStatus acdbOpenObject(AcDbObject*& obj, AcDbObjectId id, AcDb::OpenMo
       if (s->writer) return Acad::eWasOpenForWrite;
       if (s->readers > 0) return Acad::eWasOpenForRead;
       s->writer = true;
+      s->modified = true;
       s->database->hostRecordBeforeWrite(s);
       break;
     case AcDb::kForNotify:

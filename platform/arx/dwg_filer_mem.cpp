@@ -225,3 +225,30 @@ OV_MEM_FILER_ID(SoftPointerId, AcDbSoftPointerId, kSoftPointer)
 OV_MEM_FILER_ID(HardOwnershipId, AcDbHardOwnershipId, kHardOwnership)
 OV_MEM_FILER_ID(SoftOwnershipId, AcDbSoftOwnershipId, kSoftOwnership)
 #undef OV_MEM_FILER_ID
+
+bool AcDbMemDwgFiler::wellFormed(const unsigned char* data, size_t size) {
+  // The value's size after the kind byte, by kind; 0 for an unknown kind, and texts and
+  // byte runs, which carry a count, are sized apart.
+  static constexpr unsigned char kSize[] = {0, 1, 1, 2, 4, 8, 1, 2, 4, 8, 16, 24, 24, 0, 0, 8, 8, 8, 8, 8, 4};
+  static_assert(sizeof kSize == kRecordSize + 1);
+  const unsigned char* p = data;
+  const unsigned char* const end = data + size;
+  while (p != end) {
+    const unsigned char kind = *p;
+    size_t left = static_cast<size_t>(end - p) - 1;
+    size_t value;
+    if (kind == kString || kind == kBytes) {
+      if (left < 4) return false;
+      std::uint32_t n;
+      std::memcpy(&n, p + 1, 4);
+      value = 4 + (kind == kString ? 4 * static_cast<size_t>(n) : n);
+    } else if (kind < sizeof kSize && kSize[kind] != 0) {
+      value = kSize[kind];
+    } else {
+      return false;
+    }
+    if (value > left) return false;
+    p += 1 + value;
+  }
+  return true;
+}

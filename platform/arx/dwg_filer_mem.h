@@ -20,6 +20,9 @@ class AcDbMemDwgFiler final : public AcDbDwgFiler {
     kBool = 1, kInt8, kInt16, kInt32, kInt64, kUInt8, kUInt16, kUInt32, kDouble,
     kPoint2d, kPoint3d, kVector3d, kString, kBytes, kHandle,
     kHardPointer, kSoftPointer, kHardOwnership, kSoftOwnership,
+    // A drawing file puts this in front of an object's items: the byte count of the
+    // items after it, so that a record cut short between two items is seen as such.
+    kRecordSize,
   };
 
   explicit AcDbMemDwgFiler(AcDb::FilerType type = AcDb::kCopyFiler, AcDbDatabase* db = nullptr);
@@ -73,6 +76,9 @@ class AcDbMemDwgFiler final : public AcDbDwgFiler {
     return {readData() + from, size - from};
   }
   bool atEnd() const { return pos_ >= readSize(); }
+  // Whether bytes are a run of whole items of known kinds, as this filer writes them:
+  // what can be checked of an object's bytes without knowing its class.
+  static bool wellFormed(const unsigned char* data, size_t size);
   // Back to the start for reading, status cleared.
   void rewind() { pos_ = 0; status_ = Acad::eOk; }
 

@@ -22,7 +22,7 @@ using Access = AcDbObject::HostAccess;
 // The object bound to an id, whatever its open state (the host reads its own objects).
 AcDbObject* objectOf(const AcDbObjectId& id) {
   AcDbStub* s = id.stub();
-  return (s != nullptr && s->object != nullptr && !s->erased) ? s->object : nullptr;
+  return s != nullptr && !s->erased ? static_cast<AcDbObject*>(s->object) : nullptr;
 }
 
 std::wstring recordName(const AcDbObjectId& id) {

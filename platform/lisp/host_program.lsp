@@ -412,6 +412,7 @@
   (ov_plumb-getLayer "LABEL" 1)
   (ov-host-ensure-source-column)
   (setq result (host-size-pipes (ov-host-drawn-pipes) ov-host-sizing-tolerance))
+  (if (not (or (car result) (cadr result))) (princ "\nThe drawing has no pipes to size."))
   (foreach system (car result)
     (ov-host-sizing-report system)
     (foreach record (cdr (assoc "records" system)) (setq records (cons record records))))

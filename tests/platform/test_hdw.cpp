@@ -1,7 +1,9 @@
 // Drawing files: what a save keeps in either format (plain entities, table records,
 // extended data, handles, a plug-in entity), and for the native file how objects of
 // unknown or newer classes survive as proxies and are written back unchanged, how
-// damaged files are refused, its CRC, its handle table and large saves in pieces.
+// damaged files are refused, its CRC, its handle table and large saves in pieces; a
+// drawing opened in place, its objects built when first opened and saved unchanged
+// as the bytes they came from, and a file cut short or rewritten while open.
 #include "test_drawing_files.h"
 
 #include <random>
@@ -437,6 +439,179 @@ TEST_F(HdwFileTest, LargeSaveEqualsTheWholeFileAndReadsBack) {
   ASSERT_GT(file.size(), size_t(3) << 20);
   EXPECT_EQ(hdwSerialize(parsed(path("large.hdw"))), file);
   EXPECT_EQ(readBack(path("large.hdw"))->stubs().size(), db.stubs().size());
+}
+
+// ---- the native file: opened in place -------------------------------------------------
+
+class HdwInPlaceTest : public DrawingFileTest {
+ protected:
+  // The drawing of the file tests, saved, with lines enough that its objects span many
+  // pages of the file.
+  void SetUp() override {
+    DrawingFileTest::SetUp();
+    buildDrawing();
+    for (int i = 0; i < 400; ++i)
+      lines_.push_back(appendToModelSpace(*source_, new AcDbLine(AcGePoint3d(i, 0, 0), AcGePoint3d(i, 50, 0))));
+    ASSERT_EQ(source_->saveAs(path("plan.hdw").c_str()), Acad::eOk);
+    original_ = fileBytes(path("plan.hdw"));
+    ASSERT_GT(original_.size(), 8u * 4096u);
+  }
+  Acad::ErrorStatus saveCopy(AcDbDatabase& db, const char* name) { return db.saveAs(path(name).c_str()); }
+  std::vector<AcDbObjectId> lines_;
+  Bytes original_;
+};
+
+// Whatever a session does short of changing an object, the drawing saves as the bytes
+// it was read from (the round trip a `cmp` checks); an object changed is filed anew and
+// every other entry stays as it was. Saving over the file it was opened from works and
+// the drawing still reads its objects from the old bytes afterwards.
+TEST_F(HdwInPlaceTest, UnchangedObjectsAreSavedAsTheirBytes) {
+  const AcDbHandle line = sample_.line.handle();
+  struct Case {
+    const char* what;
+    std::function<void(AcDbDatabase&)> session;
+    bool lineChanged;
+  };
+  const Case cases[] = {
+      {"nothing opened", [](AcDbDatabase&) {}, false},
+      {"every object read",
+       [](AcDbDatabase& db) {
+         for (AcDbStub* stub : db.stubs()) Reading<AcDbObject> read(AcDbObjectId{stub});
+       },
+       false},
+      {"the line opened for write and closed unchanged, then undone",
+       [line](AcDbDatabase& db) {
+         db.beginUndoGroup();
+         AcDbObject* obj = nullptr;
+         ASSERT_EQ(acdbOpenObject(obj, AcDbObjectId(db.stubFor(line)), AcDb::kForWrite), Acad::eOk);
+         obj->close();
+         db.endUndoGroup();
+         ASSERT_EQ(db.undoGroup(), Acad::eOk);
+       },
+       false},
+      {"the line moved",
+       [line](AcDbDatabase& db) {
+         AcDbLine* obj = nullptr;
+         ASSERT_EQ(acdbOpenObject(obj, AcDbObjectId(db.stubFor(line)), AcDb::kForWrite), Acad::eOk);
+         obj->setEndPoint(AcGePoint3d(99, 98, 97));
+         obj->close();
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::unique_ptr<AcDbDatabase> db = readBack(path("plan.hdw"));
+    c.session(*db);
+    ASSERT_EQ(saveCopy(*db, "copy.hdw"), Acad::eOk) << acutWideToUtf8(db->lastFileError());
+    if (!c.lineChanged) {
+      EXPECT_EQ(fileBytes(path("copy.hdw")), original_);
+      continue;
+    }
+    auto before = objectRecords(path("plan.hdw")), after = objectRecords(path("copy.hdw"));
+    EXPECT_NE(after.at(line.value()), before.at(line.value()));
+    after.erase(line.value());
+    before.erase(line.value());
+    EXPECT_EQ(after, before);
+    std::unique_ptr<AcDbDatabase> back = readBack(path("copy.hdw"));
+    Reading<AcDbLine> moved(idOf(*back, sample_.line));
+    ASSERT_EQ(moved.status(), Acad::eOk);
+    EXPECT_TRUE(moved->endPoint().isEqualTo(AcGePoint3d(99, 98, 97)));
+  }
+  // A file from before records carried their size files differently today: only a
+  // copy gives its bytes back.
+  const std::wstring old = acutUtf8ToWide(OV_SOURCE_DIR "/tests/fuzz/corpus/hdw/valid-sample.hdw");
+  std::unique_ptr<AcDbDatabase> older = readBack(old);
+  for (AcDbStub* stub : older->stubs()) Reading<AcDbObject> read(AcDbObjectId{stub});
+  ASSERT_EQ(saveCopy(*older, "older.hdw"), Acad::eOk);
+  EXPECT_EQ(fileBytes(path("older.hdw")), fileBytes(old));
+
+  std::unique_ptr<AcDbDatabase> db = readBack(path("plan.hdw"));
+  ASSERT_EQ(db->saveAs(path("plan.hdw").c_str()), Acad::eOk) << acutWideToUtf8(db->lastFileError());
+  EXPECT_EQ(fileBytes(path("plan.hdw")), original_);
+  Reading<AcDbLine> last(idOf(*db, lines_.back()));
+  ASSERT_EQ(last.status(), Acad::eOk);
+  EXPECT_TRUE(last->endPoint().isEqualTo(AcGePoint3d(399, 50, 0)));
+}
+
+// An object read in place is built when first opened, and from then on behaves as one
+// read whole: the block lists every entity, an erase is undone, the owner and a
+// reference resolve, a built object is found again. Cases run on one drawing in turn.
+TEST_F(HdwInPlaceTest, ObjectsBuiltWhenOpenedBehaveAsBuilt) {
+  std::unique_ptr<AcDbDatabase> db = readBack(path("plan.hdw"));
+  AcDbStub* circle = idOf(*db, sample_.circle).stub();
+  ASSERT_NE(circle, nullptr);
+  EXPECT_EQ(circle->object.peek(), nullptr) << "built at open";
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"iteration",
+       [&] {
+         Reading<AcDbBlockTableRecord> ms(db->modelSpaceId()), sourceMs(source_->modelSpaceId());
+         std::vector<AcDbObjectId> ids = ms->entityIds(), sourceIds = sourceMs->entityIds();
+         ASSERT_EQ(ids.size(), sourceIds.size());
+         for (size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(ids[i].handle(), sourceIds[i].handle());
+         EXPECT_EQ(circle->object.peek(), nullptr) << "listing the block built its entities";
+       }},
+      {"ownership and references",
+       [&] {
+         Reading<AcDbEntity> entity{AcDbObjectId(circle)};
+         ASSERT_EQ(entity.status(), Acad::eOk);
+         EXPECT_EQ(entity->ownerId(), db->modelSpaceId());
+         Reading<AcDbEntity> built(sample_.circle);
+         EXPECT_EQ(recordName(entity->layerId()), recordName(built->layerId()));
+         expectWidgetAsSaved(*db, widget_.handle(), true);
+       }},
+      {"erase and undo",
+       [&] {
+         AcDbObject* obj = nullptr;
+         db->beginUndoGroup();
+         ASSERT_EQ(acdbOpenObject(obj, AcDbObjectId(circle), AcDb::kForWrite), Acad::eOk);
+         ASSERT_EQ(obj->erase(), Acad::eOk);
+         obj->close();
+         db->endUndoGroup();
+         EXPECT_EQ(Reading<AcDbObject>(AcDbObjectId(circle)).status(), Acad::eWasErased);
+         ASSERT_EQ(db->undoGroup(), Acad::eOk);
+         EXPECT_EQ(Reading<AcDbCircle>(AcDbObjectId(circle)).status(), Acad::eOk);
+       }},
+      {"built once",
+       [&] {
+         AcDbObject* first = circle->object;
+         EXPECT_EQ(static_cast<AcDbObject*>(circle->object), first);
+         EXPECT_EQ(first->objectId(), AcDbObjectId(circle));
+       }},
+  };
+  for (const auto& [what, check] : cases) {
+    SCOPED_TRACE(what);
+    check();
+  }
+  ASSERT_EQ(saveCopy(*db, "after.hdw"), Acad::eOk);
+  EXPECT_EQ(fileBytes(path("after.hdw")), original_) << "an erase undone files the object as it was";
+}
+
+// The file cut short or rewritten by another program while the drawing is open: an
+// object not built yet whose bytes are gone is refused with the filer's status (never
+// a fault), those built stay, and a save refuses to copy from the changed file and
+// leaves no file behind.
+TEST_F(HdwInPlaceTest, AFileChangedWhileOpenIsRefusedWithoutACrash) {
+  for (bool cut : {true, false}) {
+    SCOPED_TRACE(cut ? "cut short" : "rewritten");
+    writeBytes(path("open.hdw"), original_);
+    std::unique_ptr<AcDbDatabase> db = readBack(path("open.hdw"));
+    Reading<AcDbLine> first(idOf(*db, lines_.front()));
+    ASSERT_EQ(first.status(), Acad::eOk);
+    if (cut) {
+      ASSERT_EQ(truncate(acutWideToUtf8(path("open.hdw")).c_str(), 4096), 0);
+      EXPECT_EQ(Reading<AcDbLine>(idOf(*db, lines_.back())).status(), Acad::eEndOfFile);
+    } else {
+      Bytes changed = original_;
+      changed[changed.size() / 2] ^= 0x40;
+      std::fstream file(acutWideToUtf8(path("open.hdw")), std::ios::binary | std::ios::in | std::ios::out);
+      file.seekp(static_cast<std::streamoff>(changed.size() / 2));
+      file.put(static_cast<char>(changed[changed.size() / 2]));
+    }
+    EXPECT_TRUE(first->endPoint().isEqualTo(AcGePoint3d(0, 50, 0)));
+    EXPECT_EQ(saveCopy(*db, "saved.hdw"), Acad::eFileAccessErr);
+    EXPECT_NE(db->lastFileError().find(L"changed on disk"), std::wstring::npos) << acutWideToUtf8(db->lastFileError());
+    EXPECT_FALSE(fs::exists(dir_ / "saved.hdw"));
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 ; Systems that cannot be sized are named with their pipes and left as they were; the
 ; others in the same drawing are sized.
 (ov_plumb-getLayer "LABEL" 1)
+; A drawing without pipes: said so, no schedule.
+(print (plumb-sizeDrawing))
 (defun pipe (ix type p1 p2)
   (host-sql "INSERT INTO tblPipe (ixPipe, ixPipeType, ixLayerSystem, sDrawing, iAlignmentPointNumber) VALUES (?, ?, 1, 'Drawing1.hdw', 1)" ix type)
   (ov_plumb-insertPipe ix p1 p2))
