@@ -1,6 +1,7 @@
 // The grid widget over a dialog's grid model.
 #include "grid_view.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 #include <vector>
@@ -187,7 +188,17 @@ GridView::GridView(wxWindow* parent, GridControl& model, std::function<void(cons
   grid_->Bind(wxEVT_GRID_CELL_LEFT_CLICK, &GridView::onClick, this);
   sync();
   grid_->AutoSizeColumns(false);
-  for (int c = 0; c < columns_; ++c) grid_->SetColSize(c, std::max(grid_->GetColSize(c) + 12, 60));
+  // Room for a choice cell's arrow; the widget opens as large as its cells, within
+  // reason, and scrolls beyond.
+  int width = 0, height = 0;
+  for (int c = 0; c < columns_; ++c) {
+    if (!grid_->IsColShown(c)) continue;  // a new size would show a hidden column again
+    grid_->SetColSize(c, std::max(grid_->GetColSize(c) + 28, 60));
+    width += grid_->GetColSize(c);
+  }
+  for (int r = 0; r < rows_; ++r)
+    if (grid_->IsRowShown(r)) height += grid_->GetRowSize(r);
+  grid_->SetMinSize(wxSize(std::clamp(width + 24, 300, 900), std::clamp(height + 4, 120, 440)));
 }
 
 GridView::~GridView() = default;
