@@ -84,7 +84,10 @@ std::string dashArray(const std::vector<double>& pattern, double scale, double d
   if (runs.empty() || total <= 0) return "";
   if (runs.size() % 2 == 1) runs.push_back(0.0);
   std::string out;
-  for (double r : runs) out += (out.empty() ? "" : ",") + num(r);
+  for (double r : runs) {
+    if (!out.empty()) out += ',';
+    out += num(r);  // appended apart: GCC 12 warns falsely on "," + num(r) (-Wrestrict)
+  }
   return out;
 }
 
