@@ -5,11 +5,12 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libgtest-dev libgmock-dev libbenchmark-dev
-          libsqlite3-dev sqlite3 python3-ezdxf librsvg2-bin ccache libclang-rt-14-dev)
+          libsqlite3-dev sqlite3 python3-ezdxf librsvg2-bin ccache libclang-rt-14-dev
+          libwxgtk3.2-dev xvfb xauth)
 
 # Wanted but not needed: LibreCAD prints the example's DXF in a test that is skipped
 # without it. Their failure to install fails nothing.
-optional=(librecad xvfb)
+optional=(librecad)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 

@@ -9,7 +9,10 @@
 // cannot be opened, a missing default module and a plug-in that cannot be loaded are
 // reported on stderr and the host goes on without them.
 
+#include <dlfcn.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -20,6 +23,7 @@
 #include "arx/aced_print.h"
 #include "arx/ap_doc_manager.h"
 #include "arx/plugin_loader.h"
+#include "../gui/gui_entry.h"
 #include "db/project_seed.h"
 #include "lisp/lisp_interpreter.h"
 #include "mfc/ui_script.h"
@@ -85,6 +89,22 @@ void loadPlugins(PluginLoader& loader, const HostOptions& options, const char* a
     if (!loader.load(acutUtf8ToWide(path), error)) complain(error);
 }
 
+// The desktop window's library (../lib/libov_gui.so), loaded only for --gui so that
+// the console host never needs the toolkit. Null, with the reason, when it cannot be.
+GuiEntry loadGui(const char* argv0, std::string& why) {
+  const fs::path library = defaultModulePath(argv0).parent_path() / "libov_gui.so";
+  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_GLOBAL);
+  if (handle == nullptr) {
+    const char* error = dlerror();
+    why = "no desktop window in this build (" + library.string() + ": " + (error != nullptr ? error : "not loadable") +
+          ")";
+    return nullptr;
+  }
+  auto entry = reinterpret_cast<GuiEntry>(dlsym(handle, kGuiEntryName));
+  if (entry == nullptr) why = library.string() + " has no " + kGuiEntryName;
+  return entry;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -104,6 +124,22 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!options.newProjectDir.empty()) return makeProject(options.newProjectDir);
+  if (options.gui && (options.repl || !options.uiFile.empty())) {
+    complain("--gui answers dialogs and input in its window; it takes neither -i nor --ui");
+    return 2;
+  }
+  if (options.gui && (std::getenv("DISPLAY") == nullptr || *std::getenv("DISPLAY") == '\0')) {
+    complain("--gui needs a display, and DISPLAY is not set");
+    return 2;
+  }
+  GuiEntry gui = nullptr;
+  if (options.gui) {
+    std::string why;
+    if ((gui = loadGui(argv[0], why)) == nullptr) {
+      complain(why);
+      return 2;
+    }
+  }
 
   // Every script is read before anything runs, so that a wrong name costs nothing.
   std::vector<std::string> scripts;
@@ -134,6 +170,14 @@ int main(int argc, char** argv) {
     loadPlugins(loader, options, argv[0]);
     openDrawings(options.drawings);
     HostSession session(lisp);
+    if (gui != nullptr) {
+      const GuiStart start{scripts, options.evals};
+      const int failed = gui(argc, argv, &start);
+      if (failed < 0) complain("the desktop window could not start");
+      else failedForms += failed;
+      scripts.clear();
+      options.evals.clear();
+    }
     for (const std::string& text : scripts) failedForms += session.runScript(text);
     for (const std::string& expression : options.evals) failedForms += session.runAtPrompt(expression);
     if (options.repl) {

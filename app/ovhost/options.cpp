@@ -30,6 +30,7 @@ const std::map<std::string, OptionRule>& rules() {
     t["--ui"] = {Takes::kValue, [](HostOptions& o, const std::string& v) { o.uiFile = v; }};
     t["--new-project"] = {Takes::kValue, [](HostOptions& o, const std::string& v) { o.newProjectDir = v; }};
     t["--load"] = {Takes::kValue, [](HostOptions& o, const std::string& v) { o.loads.push_back(v); }};
+    t["--gui"] = {Takes::kNothing, [](HostOptions& o, const std::string&) { o.gui = true; }};
     t["--no-module"] = {Takes::kNothing, [](HostOptions& o, const std::string&) { o.noModule = true; }};
     return t;
   }();
@@ -86,6 +87,8 @@ std::string hostUsage() {
          "  -e, --eval EXPR      evaluate EXPR after the scripts and print its value;\n"
          "                       repeatable, in order\n"
          "  -i, --repl           then read forms from standard input, with a prompt\n"
+         "  --gui                a desktop window instead: the drawing, a command line and\n"
+         "                       dialogs as windows (needs a display)\n"
          "  --ui FILE            answer dialogs, boxes, prompts and input from FILE\n"
          "  --new-project DIR    create DIR with a new project database, then exit\n"
          "  --load PATH          load this plug-in too (repeatable); --no-module loads none\n"

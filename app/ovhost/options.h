@@ -12,6 +12,7 @@ struct HostOptions {
   std::string uiFile;                 // --ui
   std::string newProjectDir;          // --new-project
   bool repl = false;                  // -i/--repl
+  bool gui = false;                   // --gui
   bool noModule = false;              // --no-module
   bool quiet = false;                 // -q/--quiet
   bool help = false;                  // -h/--help

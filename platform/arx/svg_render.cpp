@@ -10,20 +10,17 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <map>
 #include <optional>
 
 #include "arx/aced_print.h"
-#include "arx/curve_geometry.h"
-#include "arx/db_database.h"
 #include "arx/db_entities.h"
+#include "arx/plan_style.h"
 
 extern char** environ;
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kHalfPi = kPi / 2;
 
 // Six decimals, trailing zeros dropped, never "-0": stable across runs and readable.
 std::string num(double v) {
@@ -57,123 +54,11 @@ std::string xmlText(const std::wstring& text) {
   return out;
 }
 
-struct Rgb {
-  int r = 0, g = 0, b = 0;
-};
-
-std::string hex(const Rgb& c) {
+std::string hex(const PlanRgb& c) {
   char buf[8];
   std::snprintf(buf, sizeof buf, "#%02x%02x%02x", c.r & 0xff, c.g & 0xff, c.b & 0xff);
   return buf;
 }
-
-Rgb hsv(double hueDeg, double sat, double val) {
-  double c = val * sat;
-  double h = std::fmod(hueDeg, 360.0) / 60.0;
-  double x = c * (1 - std::fabs(std::fmod(h, 2.0) - 1));
-  double r = 0, g = 0, b = 0;
-  switch (static_cast<int>(h)) {
-    case 0: r = c; g = x; break;
-    case 1: r = x; g = c; break;
-    case 2: g = c; b = x; break;
-    case 3: g = x; b = c; break;
-    case 4: r = x; b = c; break;
-    default: r = c; b = x; break;
-  }
-  double m = val - c;
-  auto byte = [m](double v) { return static_cast<int>(std::lround((v + m) * 255.0)); };
-  return {byte(r), byte(g), byte(b)};
-}
-
-// The host's palette. 1-9 are the named colours (7, white on a dark screen, prints
-// black on paper); 10-249 run round the hue circle in steps of 15 degrees, each hue
-// in five shades, full and pale; 250-255 are greys.
-Rgb aciRgb(int index) {
-  static const Rgb named[10] = {{0, 0, 0},       {255, 0, 0},   {255, 255, 0},
-                                {0, 255, 0},     {0, 255, 255}, {0, 0, 255},
-                                {255, 0, 255},   {0, 0, 0},     {128, 128, 128},
-                                {192, 192, 192}};
-  static const int greys[6] = {0x33, 0x50, 0x69, 0x82, 0xbe, 0xff};
-  static const double shades[5] = {1.0, 0.65, 0.5, 0.3, 0.15};
-  if (index >= 1 && index <= 9) return named[index];
-  if (index >= 10 && index <= 249) {
-    int shade = index % 10;
-    return hsv((index / 10 - 1) * 15.0, shade % 2 ? 0.5 : 1.0, shades[shade / 2]);
-  }
-  if (index >= 250 && index <= 255) {
-    int g = greys[index - 250];
-    return {g, g, g};
-  }
-  return named[7];
-}
-
-Rgb colorRgb(const AcCmColor& c) {
-  if (c.isByColor()) return {c.red(), c.green(), c.blue()};
-  return aciRgb(c.colorIndex());
-}
-
-// How one layer draws.
-struct LayerStyle {
-  bool visible = true;
-  AcCmColor color = [] { AcCmColor c; c.setColorIndex(7); return c; }();
-  AcDbObjectId linetype;
-};
-
-// Looks up layers and linetypes once each.
-class StyleResolver {
- public:
-  explicit StyleResolver(AcDbDatabase* db) : db_(db) {}
-
-  const LayerStyle& layer(AcDbObjectId id) {
-    if (id.isNull() && db_ != nullptr) id = db_->layerZero();
-    auto it = layers_.find(id);
-    if (it != layers_.end()) return it->second;
-    LayerStyle style;
-    AcDbLayerTableRecord* rec = nullptr;
-    if (!id.isNull() && acdbOpenObject(rec, id, AcDb::kForRead) == Acad::eOk) {
-      style.visible = !rec->isOff() && !rec->isFrozen();
-      style.color = rec->color();
-      style.linetype = rec->linetypeObjectId();
-      rec->close();
-    }
-    return layers_.emplace(id, style).first->second;
-  }
-
-  bool visible(const GiTraits& t) { return layer(t.layerId).visible; }
-
-  Rgb color(const GiTraits& t) {
-    const AcCmColor& c = t.color;
-    if (c.isByColor()) return colorRgb(c);
-    if (c.isByLayer()) {
-      const AcCmColor& lc = layer(t.layerId).color;
-      return lc.isByColor() || (lc.colorIndex() >= 1 && lc.colorIndex() <= 255) ? colorRgb(lc) : aciRgb(7);
-    }
-    return aciRgb(c.isByBlock() ? 7 : c.colorIndex());  // no block to inherit from in model space
-  }
-
-  // The linetype's dashes (positive draws, negative gaps, 0 a dot); empty when solid.
-  const std::vector<double>& dashes(const GiTraits& t) {
-    AcDbObjectId id = t.linetypeId;
-    if (db_ != nullptr) {
-      if (id.isNull() || id == db_->byLayerLinetype()) id = layer(t.layerId).linetype;
-      if (id == db_->byBlockLinetype()) id = AcDbObjectId();
-    }
-    auto it = dashes_.find(id);
-    if (it != dashes_.end()) return it->second;
-    std::vector<double> d;
-    AcDbLinetypeTableRecord* rec = nullptr;
-    if (!id.isNull() && acdbOpenObject(rec, id, AcDb::kForRead) == Acad::eOk) {
-      for (int i = 0; i < rec->numDashes(); ++i) d.push_back(rec->dashLengthAt(i));
-      rec->close();
-    }
-    return dashes_.emplace(id, std::move(d)).first->second;
-  }
-
- private:
-  AcDbDatabase* db_;
-  std::map<AcDbObjectId, LayerStyle> layers_;
-  std::map<AcDbObjectId, std::vector<double>> dashes_;
-};
 
 // An SVG dash array alternates dash and gap starting with a dash, so runs of the
 // same sign are merged, a leading gap gets a zero dash before it, and an odd count
@@ -199,53 +84,15 @@ std::string dashArray(const std::vector<double>& pattern, double scale, double d
   if (runs.empty() || total <= 0) return "";
   if (runs.size() % 2 == 1) runs.push_back(0.0);
   std::string out;
-  for (double r : runs) out += (out.empty() ? "" : ",") + num(r);
+  for (double r : runs) {
+    if (!out.empty()) out += ',';
+    out += num(r);  // appended apart: GCC 12 warns falsely on "," + num(r) (-Wrestrict)
+  }
   return out;
 }
 
 // Plan coordinates as written: x as is, y flipped.
 std::string xy(double x, double y) { return num(x) + " " + num(-y); }
-
-struct Bounds {
-  double minX = 0, minY = 0, maxX = 0, maxY = 0;
-  bool empty = true;
-  void add(double x, double y) {
-    if (!std::isfinite(x) || !std::isfinite(y)) return;
-    if (empty) {
-      minX = maxX = x;
-      minY = maxY = y;
-      empty = false;
-      return;
-    }
-    minX = std::min(minX, x);
-    maxX = std::max(maxX, x);
-    minY = std::min(minY, y);
-    maxY = std::max(maxY, y);
-  }
-};
-
-// An arc in plan: start angle, signed sweep (positive counter-clockwise) and radius.
-// A normal pointing down turns the arc clockwise in plan; sweeps beyond a full turn
-// are a full turn.
-struct PlanArc {
-  double cx, cy, r, a0, sweep;
-  double endAngle() const { return a0 + sweep; }
-};
-
-PlanArc planArc(const GiPrimitive& p) {
-  double dir = p.normal.z < 0 ? -1.0 : 1.0;
-  double a0 = std::atan2(p.startVector.y, p.startVector.x);
-  double s = std::clamp(p.sweep, -2 * kPi, 2 * kPi);
-  return {p.center.x, p.center.y, p.radius, a0, dir * s};
-}
-
-void addArcBounds(Bounds& b, const PlanArc& a) {
-  double lo = std::min(a.a0, a.endAngle()), hi = std::max(a.a0, a.endAngle());
-  b.add(a.cx + a.r * std::cos(lo), a.cy + a.r * std::sin(lo));
-  b.add(a.cx + a.r * std::cos(hi), a.cy + a.r * std::sin(hi));
-  for (double q = std::ceil(lo / kHalfPi) * kHalfPi; q <= hi; q += kHalfPi)
-    b.add(a.cx + a.r * std::cos(q), a.cy + a.r * std::sin(q));
-}
 
 // Writes path commands, remembering where the pen is so that joined pieces stay one
 // stroke.
@@ -284,132 +131,20 @@ class PathBuilder {
   std::optional<std::pair<double, double>> pen_;
 };
 
-bool finite(const AcGePoint3d& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
-
-// What a primitive can be drawn from: finite numbers and a positive size.
-bool drawable(const GiPrimitive& p) {
-  switch (p.kind) {
-    case GiPrimitiveKind::Polyline:
-    case GiPrimitiveKind::FitCurve:
-      return p.points.size() >= 2 && std::all_of(p.points.begin(), p.points.end(), finite);
-    case GiPrimitiveKind::Circle:
-      return finite(p.center) && std::isfinite(p.radius) && p.radius > 0;
-    case GiPrimitiveKind::Arc:
-      return finite(p.center) && std::isfinite(p.radius) && p.radius > 0 && std::isfinite(p.sweep) &&
-             p.sweep != 0 && std::isfinite(p.startVector.x) && std::isfinite(p.startVector.y);
-    case GiPrimitiveKind::Text:
-      return finite(p.location) && std::isfinite(p.height) && p.height > 0 && std::isfinite(p.rotation);
-  }
-  return false;
-}
-
-// The pieces a fit curve is drawn with, in order along it: the arcs (and straight
-// pieces) of the fit-curve polyline's own curve path through these vertices, each
-// turning the way the curve runs. Should no path come of them the vertices are joined.
-std::vector<GiPrimitive> fitCurvePieces(const GiPrimitive& fit) {
-  AcGePoint3dArray verts;
-  for (const AcGePoint3d& p : fit.points) verts.append(p);
-  AcDb2dPolyline curve(AcDb::k2dFitCurvePoly, verts, fit.points.front().z, fit.closed);
-  GeCurvePath path;
-  std::vector<GiPrimitive> pieces;
-  if (hostCurvePath(&curve, path)) {
-    for (const GeCurvePiece& piece : path.pieces()) {
-      GiPrimitive& p = pieces.emplace_back();
-      if (piece.isArc()) {
-        p.kind = GiPrimitiveKind::Arc;
-        p.center = piece.center();
-        p.radius = piece.radius();
-        p.normal = piece.normal();
-        p.startVector = piece.startDir();
-        p.sweep = piece.sweep();
-      } else {
-        p.points = {piece.startPoint(), piece.endPoint()};
-      }
-      if (!drawable(p)) pieces.pop_back();
-    }
-  }
-  if (pieces.empty()) {
-    GiPrimitive& line = pieces.emplace_back();
-    line.points = fit.points;
-    if (fit.closed) line.points.push_back(fit.points.front());
-  }
-  return pieces;
-}
-
-// The text's box in its own frame (x along the baseline, y up, origin at the
-// location), from the host's fixed font metric and the attachment point.
-struct TextBox {
-  double left, right, bottom, top;
-};
-
-// Single-line text may be drawn wider or narrower than the font; multiline text's
-// width is the box it wraps in, not a factor.
-double widthFactor(const GiPrimitive& p) {
-  return !p.multiline && std::isfinite(p.width) && p.width > 0 ? p.width : 1.0;
-}
-
-TextBox textBox(const GiPrimitive& p) {
-  size_t longest = 0;
-  for (const std::wstring& l : p.lines) longest = std::max(longest, l.size());
-  double w = longest * AcDbMText::kCharWidthFactor * p.height * widthFactor(p);
-  double n = std::max<size_t>(p.lines.size(), 1);
-  double h = p.height + (n - 1) * AcDbMText::kLineSpacingFactor * p.height;
-  int col = (std::clamp(p.attachment, 1, 9) - 1) % 3, row = (std::clamp(p.attachment, 1, 9) - 1) / 3;
-  double left = col == 0 ? 0 : (col == 1 ? -w / 2 : -w);
-  double top = row == 0 ? 0 : (row == 1 ? h / 2 : h);
-  return {left, left + w, top - h, top};
-}
-
-void addTextBounds(Bounds& b, const GiPrimitive& p) {
-  TextBox box = textBox(p);
-  double c = std::cos(p.rotation), s = std::sin(p.rotation);
-  for (double x : {box.left, box.right})
-    for (double y : {box.bottom, box.top}) b.add(p.location.x + x * c - y * s, p.location.y + x * s + y * c);
-}
-
-// A primitive ready to be written: its style, and for a fit curve its pieces.
-struct Item {
-  const GiPrimitive* prim;
-  std::vector<GiPrimitive> pieces;
-  Rgb color;
-  const std::vector<double>* dashes;
-};
-
-void addBounds(Bounds& b, const GiPrimitive& p, const std::vector<GiPrimitive>& pieces) {
-  switch (p.kind) {
-    case GiPrimitiveKind::Polyline:
-      for (const AcGePoint3d& pt : p.points) b.add(pt.x, pt.y);
-      break;
-    case GiPrimitiveKind::FitCurve:
-      for (const GiPrimitive& piece : pieces) addBounds(b, piece, {});
-      break;
-    case GiPrimitiveKind::Circle:
-      b.add(p.center.x - p.radius, p.center.y - p.radius);
-      b.add(p.center.x + p.radius, p.center.y + p.radius);
-      break;
-    case GiPrimitiveKind::Arc:
-      addArcBounds(b, planArc(p));
-      break;
-    case GiPrimitiveKind::Text:
-      addTextBounds(b, p);
-      break;
-  }
-}
-
-std::string strokeAttrs(const Item& item, double dashScale, double strokeWidth) {
+std::string strokeAttrs(const PlanItem& item, double dashScale, double strokeWidth) {
   std::string a = " stroke=\"" + hex(item.color) + "\"";
   std::string dash = dashArray(*item.dashes, dashScale, strokeWidth);
   if (!dash.empty()) a += " stroke-dasharray=\"" + dash + "\"";
   return a;
 }
 
-std::string textElement(const GiPrimitive& p, const Rgb& color) {
+std::string textElement(const GiPrimitive& p, const PlanRgb& color) {
   static const char* anchors[3] = {"start", "middle", "end"};
-  TextBox box = textBox(p);
+  PlanTextBox box = planTextBox(p);
   int col = (std::clamp(p.attachment, 1, 9) - 1) % 3;
   std::string e = "<text xml:space=\"preserve\" transform=\"translate(" + xy(p.location.x, p.location.y) + ")";
   if (p.rotation != 0) e += " rotate(" + num(-p.rotation * 180.0 / kPi) + ")";
-  if (widthFactor(p) != 1.0) e += " scale(" + num(widthFactor(p)) + " 1)";
+  if (planWidthFactor(p) != 1.0) e += " scale(" + num(planWidthFactor(p)) + " 1)";
   e += "\" font-family=\"monospace\" font-size=\"" + num(p.height) + "\" text-anchor=\"" + anchors[col] +
        "\" fill=\"" + hex(color) + "\" stroke=\"none\">";
   // Baselines in SVG's downward y: the first lies one text height below the box's
@@ -420,7 +155,7 @@ std::string textElement(const GiPrimitive& p, const Rgb& color) {
   return e + "</text>";
 }
 
-std::string element(const Item& item, double dashScale, double strokeWidth, double tolerance) {
+std::string element(const PlanItem& item, double dashScale, double strokeWidth, double tolerance) {
   const GiPrimitive& p = *item.prim;
   std::string stroke = strokeAttrs(item, dashScale, strokeWidth);
   switch (p.kind) {
@@ -461,17 +196,9 @@ std::string element(const Item& item, double dashScale, double strokeWidth, doub
 }  // namespace
 
 std::string renderSvg(AcDbDatabase* db, std::span<const GiPrimitive> primitives, const SvgOptions& options) {
-  StyleResolver styles(db);
-  std::vector<Item> items;
-  Bounds bounds;
-  for (const GiPrimitive& p : primitives) {
-    if (!drawable(p) || !styles.visible(p.traits)) continue;
-    Item item{&p, {}, styles.color(p.traits), &styles.dashes(p.traits)};
-    if (p.kind == GiPrimitiveKind::FitCurve) item.pieces = fitCurvePieces(p);
-    addBounds(bounds, p, item.pieces);
-    items.push_back(std::move(item));
-  }
-
+  PlanScene scene(db, primitives);
+  const std::vector<PlanItem>& items = scene.items();
+  PlanBounds bounds = scene.bounds();
   if (bounds.empty) bounds = {0, 0, 100, 100, false};
   double size = std::max(bounds.maxX - bounds.minX, bounds.maxY - bounds.minY);
   if (!(size > 0)) size = 1.0;
@@ -491,7 +218,7 @@ std::string renderSvg(AcDbDatabase* db, std::span<const GiPrimitive> primitives,
   svg += "<rect x=\"" + num(vbX) + "\" y=\"" + num(vbY) + "\" width=\"" + num(vbW) + "\" height=\"" + num(vbH) +
          "\" fill=\"#ffffff\"/>\n";
   svg += "<g fill=\"none\" stroke-width=\"" + num(strokeWidth) + "\" stroke-linejoin=\"round\">\n";
-  for (const Item& item : items) svg += element(item, dashScale, strokeWidth, size * 1e-7) + "\n";
+  for (const PlanItem& item : items) svg += element(item, dashScale, strokeWidth, size * 1e-7) + "\n";
   svg += "</g>\n</svg>\n";
   return svg;
 }

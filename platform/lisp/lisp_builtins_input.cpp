@@ -75,15 +75,6 @@ LispValue readInteger(const std::wstring& answer, const LispValue&, std::wstring
   return LispValue();
 }
 
-// A distance: a number of drawing units (inches), or feet and inches as the
-// architectural units write and read them (10'6", 10'-6", 10', 6", 5 1/2").
-LispValue readDistance(const std::wstring& answer, const LispValue&, std::wstring& complaint) {
-  if (std::optional<double> inches = lispParseDistance(answer, 4); inches && std::isfinite(*inches))
-    return LispValue::real(*inches);
-  complaint = L"Requires numeric distance or two points.";
-  return LispValue();
-}
-
 // A point: x,y or x,y,z; @dx,dy[,dz] is relative to the base point when one is given.
 LispValue readPoint(const std::wstring& answer, const LispValue& base, std::wstring& complaint) {
   std::wstring text = answer;
@@ -108,6 +99,32 @@ LispValue readPoint(const std::wstring& answer, const LispValue& base, std::wstr
     point = LispPoint{from.x + point.x, from.y + point.y, from.z + point.z, true};
   }
   return lispPointValue(point);
+}
+
+// A distance: a number of drawing units (inches), or feet and inches as the
+// architectural units write and read them (10'6", 10'-6", 10', 6", 5 1/2").
+// Or a point, as a click in a drawing view enters one: the distance from the base
+// point to it, or without a base point to a second point asked for next.
+LispValue readDistance(const std::wstring& answer, const LispValue& base, std::wstring& complaint) {
+  if (std::optional<double> inches = lispParseDistance(answer, 4); inches && std::isfinite(*inches))
+    return LispValue::real(*inches);
+  complaint = L"Requires numeric distance or two points.";
+  if (answer.find(L',') == std::wstring::npos) return LispValue();
+  std::wstring pointComplaint;
+  LispValue first = readPoint(answer, base, pointComplaint);
+  if (!pointComplaint.empty()) return LispValue();
+  LispValue from = base;
+  LispValue to = first;
+  if (base.isNil()) {
+    from = first;
+    const std::optional<std::wstring> second = uiDriver().readInput(L"\nSecond point: ");
+    if (!second) throw LispError(L"Function cancelled");
+    to = readPoint(winTrim(*second), first, pointComplaint);
+    if (!pointComplaint.empty()) return LispValue();
+  }
+  const LispPoint a = lispPointArg(from), b = lispPointArg(to);
+  complaint.clear();
+  return LispValue::real(std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y) + (b.z - a.z) * (b.z - a.z)));
 }
 
 LispValue readKeywordOnly(const std::wstring&, const LispValue&, std::wstring& complaint) {

@@ -3,7 +3,7 @@
 ; setup: --new-project .
 ; The input functions and the list prompt answered from a file: a text that is not a
 ; number is asked again, @ points are relative to the base, keywords answer by their
-; start, feet and inches (with fractions) read as inches, Escape is "Function
+; start, feet and inches or two points (with fractions) read as inches, Escape is "Function
 ; cancelled"; the host program's mimic chooser offers the project's pipe types but
 ; those left out.
 (print (getreal "\nFloor height: "))
@@ -14,6 +14,10 @@
 (print (getint "\nCount: "))
 (print (getdist "\nDistance: "))
 (print (getdist "\nPipe run: "))
+;; A point entered (a click in the desktop view enters one) is a distance from the
+;; base point, or without one from a first point to a second.
+(print (getdist '(1.0 1.0 0.0) "\nTo: "))
+(print (getdist "\nFrom: "))
 ;; Without a file, read-line and read-char read the next input too; read-char hands
 ;; out one character at a time and the end of the line as 10.
 (print (read-line))

@@ -61,6 +61,18 @@ expect_no_out "ran"
 run "unreadable answer file" -q --no-module --ui missing.ui
 expect_status 2
 
+# The desktop window needs a display: without one it says so in one line, before
+# anything runs or loads (the console host never loads the toolkit).
+DISPLAY= run "desktop window without a display" -q --gui -e '(princ "ran")'
+expect_status 2
+expect_err "--gui needs a display"
+[ "$(wc -l <"$work/err")" -eq 1 ] || fail "more than one line on stderr"
+expect_no_out "ran"
+
+run "desktop window with a prompt" -q --gui -i
+expect_status 2
+expect_err "it takes neither -i nor --ui"
+
 run "banner" --no-module -e '(princ "x")'
 expect_status 0
 expect_out "ovhost: console CAD host"
