@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Screenshots of the desktop window (ovhost --gui) for the README, taken under Xvfb:
-# the restroom example's plan, the options dialog and the "Pipe Sizing Tables" dialog.
+# the restroom example's plan once the sizing command has run, the options dialog and the "Pipe Sizing Tables" dialog.
 # Needs xvfb-run and ImageMagick's import; writes docs/gui_*.png.
 #
 #   bash scripts/gui_screenshots.sh [BIN]     # BIN: the folder of ovhost, build/release/bin by default
@@ -28,6 +28,6 @@ shot() {
       kill $pid' "$root/docs/$name.png" "$bin/ovhost" -q --gui -d restroom.hdw "$@")
   echo "gui_screenshots: docs/$name.png"
 }
-shot gui_restroom -e '(length (host-sql "SELECT ixPipe FROM tblPipe"))'
+shot gui_restroom -e '(c:plumb-size)'
 shot gui_options -e '(ov_plumb-options "BLOCKS/" "pipe-breakWidth" nil)'
 shot gui_sizing_tables -e '(ov_plumb-pipeSizingTable)'
