@@ -211,7 +211,7 @@ void CDialogProjectExplorerPlumb::insertChildren(int row) {
   }
 
   // Pipe symbols: group, then callout and floor in the order chosen, then valves.
-  const bool specificationsNext = parent.rowType == kGroupRow ? byCallout : parent.rowType == kDrawingRow && parent.level == 2;
+  const bool calloutsNext = parent.rowType == kGroupRow ? byCallout : parent.rowType == kDrawingRow && parent.level == 2;
   const bool valvesNext = parent.level == 3;
   if (valvesNext) {
     child.rowType = kDeviceRow;
@@ -224,7 +224,7 @@ void CDialogProjectExplorerPlumb::insertChildren(int row) {
     addChildren(row, hostQuery(sql, L"", L"ixValveL"), child, false);
     return;
   }
-  if (specificationsNext) {
+  if (calloutsNext) {
     child.rowType = kCalloutRow;
     child.callout = true;
     if (parent.rowType == kGroupRow) {

@@ -1,6 +1,6 @@
 // The project explorer: every placed pipe and pipe symbol of the project, across its
 // drawings, as a tree opened level by level (pipe types, floors, pipes; valve groups,
-// specifications and floors in the order the user chooses, placed valves). The rows
+// callouts and floors in the order the user chooses, placed valves). The rows
 // come from the LISP program, which runs the dialog's SELECT texts; the dialog hands
 // back which object the user wants found or queried.
 #pragma once

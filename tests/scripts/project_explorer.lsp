@@ -2,11 +2,11 @@
 ; exit: 1
 ; setup: --new-project .
 ; The project explorer on a project with two floors in two drawings: cold water pipes
-; on both floors, waste on the second, one pipe erased; fixture specifications placed
+; on both floors, waste on the second, one pipe erased; fixture callouts placed
 ; on both floors and a gate valve placed nowhere. Every SELECT the dialog sends is
 ; printed with its sort and value columns. Without a stored sort setting the callout
 ; comes first; the pipe symbols' tree is shown opened in both orders; a row opened
-; again is queried again; the queries answer for objects and specifications and the
+; again is queried again; the queries answer for objects and callouts and the
 ; dialog comes back; "Find <" answers the object. A point answered by the host gives
 ; its coordinates as keys; with no valve left, "None in database".
 (ov_plumb-getLayer "LABEL" 1)
