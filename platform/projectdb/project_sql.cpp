@@ -53,6 +53,7 @@ SqlCell serverCell(const SqlValue& v) {
 // One statement on the server, its rows into `rows` when given.
 bool runOnServer(ServerSession& server, const std::wstring& sql, const SqlRow& values, std::vector<SqlRow>* rows,
                  std::wstring& error) {
+  if (translateForServer(acutWideToUtf8(sql), {}).statements > 1) return (error = L"one SQL statement at a time"), false;
   std::vector<SqlValue> parameters;
   for (const SqlCell& cell : values) parameters.push_back(serverValue(cell));
   try {

@@ -17,6 +17,7 @@ struct ServerSql {
   int parameters = 0;          // "?" marks turned into $1, $2 ...
   bool changesSchema = false;  // CREATE, ALTER or DROP: names must be read again
   int statements = 0;
+  bool addedStatements = false;  // the server runs more than the caller wrote (see below)
 };
 
 // Translates one or more statements:
@@ -28,7 +29,9 @@ struct ServerSql {
 // - a subquery in FROM without a name gets one;
 // - CREATE TABLE / INDEX and ALTER TABLE keep their names' case, types become the
 //   server's (an INTEGER PRIMARY KEY becomes a key the server hands out, texts
-//   compare byte by byte as SQLite's do), COLLATE NOCASE is dropped;
+//   compare byte by byte as SQLite's do), COLLATE NOCASE is dropped; a key the
+//   caller gives moves the table's key sequence past it (a trigger), so that a key once
+//   given is never handed out again, as with SQLite's AUTOINCREMENT;
 // - BEGIN IMMEDIATE/DEFERRED/EXCLUSIVE and END are BEGIN and COMMIT, PRAGMA is nothing.
 ServerSql translateForServer(std::string_view sql, const ServerNames& names);
 

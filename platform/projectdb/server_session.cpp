@@ -37,6 +37,24 @@ std::string parameterText(const SqlValue& v) {
 
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
+// A missing table or column told in SQLite's words, which callers and users already
+// know ("no such table: tblNowhere"), with the name as the caller wrote it rather than
+// as the server folded it.
+ComponentFailure sqliteWords(ComponentFailure failure, const std::string& sql) {
+  const std::string message = acutWideToUtf8(failure.message);
+  for (const auto& [server, sqlite] : {std::pair{"relation \"", "no such table: "}, {"column \"", "no such column: "}}) {
+    if (!startsWith(message, server) || message.find("\" does not exist") == std::string::npos) continue;
+    const std::size_t start = std::string(server).size();
+    std::string name = message.substr(start, message.find('"', start) - start);
+    const std::string lowerSql = lowerAscii(sql);
+    const std::size_t dot = name.rfind('.');
+    const std::string bare = dot == std::string::npos ? name : name.substr(dot + 1);
+    const std::size_t at = lowerSql.find(lowerAscii(bare));
+    failure.message = acutUtf8ToWide(sqlite + (at == std::string::npos ? name : sql.substr(at, bare.size())));
+  }
+  return failure;
+}
+
 }  // namespace
 
 std::string serverUriOfProjectFile(const std::string& path) {
@@ -119,6 +137,37 @@ std::int64_t ServerResult::integer(int row, int column) const {
 
 std::string ServerResult::text(int row, int column) const { return PQgetvalue(result_, row, column); }
 
+// SQLite's functions and aggregates that the callers' SQL uses and the server lacks,
+// made in the project's schema by the first connection that may create there. Each is
+// made or replaced whole, so connections doing it at once do no harm.
+const char kSqliteFunctions[] =
+    "CREATE OR REPLACE FUNCTION ov_group_concat_step(state text, value anyelement, separator text) RETURNS text "
+    "LANGUAGE sql IMMUTABLE AS $$ SELECT CASE WHEN value IS NULL THEN state WHEN state IS NULL THEN value::text "
+    "ELSE state || separator || value::text END $$;"
+    "CREATE OR REPLACE FUNCTION ov_group_concat_step(state text, value anyelement) RETURNS text "
+    "LANGUAGE sql IMMUTABLE AS $$ SELECT ov_group_concat_step(state, value, ',') $$;"
+    "CREATE OR REPLACE AGGREGATE group_concat(anyelement) (SFUNC = ov_group_concat_step, STYPE = text);"
+    "CREATE OR REPLACE AGGREGATE group_concat(anyelement, text) (SFUNC = ov_group_concat_step, STYPE = text);"
+    // A comparison counts as 1 or 0, as SQLite's does.
+    "CREATE OR REPLACE FUNCTION ov_sum_step(state bigint, value boolean) RETURNS bigint LANGUAGE sql IMMUTABLE AS "
+    "$$ SELECT CASE WHEN value IS NULL THEN state ELSE coalesce(state, 0) + CASE WHEN value THEN 1 ELSE 0 END END $$;"
+    "CREATE OR REPLACE AGGREGATE sum(boolean) (SFUNC = ov_sum_step, STYPE = bigint);"
+    "CREATE OR REPLACE FUNCTION round(double precision, integer) RETURNS double precision LANGUAGE sql IMMUTABLE AS "
+    "$$ SELECT round($1::numeric, $2)::double precision $$;"
+    "CREATE OR REPLACE FUNCTION quote(text) RETURNS text LANGUAGE sql IMMUTABLE AS "
+    "$$ SELECT coalesce(quote_literal($1), 'NULL') $$;"
+    "CREATE OR REPLACE FUNCTION quote(double precision) RETURNS text LANGUAGE sql IMMUTABLE AS "
+    "$$ SELECT coalesce($1::text, 'NULL') $$;"
+    "CREATE OR REPLACE FUNCTION quote(bigint) RETURNS text LANGUAGE sql IMMUTABLE AS "
+    "$$ SELECT coalesce($1::text, 'NULL') $$;"
+    // The trigger behind a key the caller gives (server_dialect.h).
+    "CREATE OR REPLACE FUNCTION ov_follow_key() RETURNS trigger LANGUAGE plpgsql AS $$ DECLARE "
+    "k bigint := (to_jsonb(NEW) ->> TG_ARGV[0])::bigint; "
+    "s regclass := pg_get_serial_sequence(quote_ident(TG_TABLE_SCHEMA) || '.' || quote_ident(TG_TABLE_NAME), TG_ARGV[0]); "
+    "BEGIN IF k IS NOT NULL AND s IS NOT NULL AND k > coalesce(pg_sequence_last_value(s), 0) THEN "
+    "PERFORM setval(s, k); END IF; RETURN NEW; END $$;"
+    "CREATE OR REPLACE FUNCTION ov_sqlite_functions() RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT 1 $$";
+
 // --- connecting ---
 
 bool ServerSession::connect(const std::string& uri, ComponentFailure& failure) {
@@ -134,10 +183,19 @@ bool ServerSession::connect(const std::string& uri, ComponentFailure& failure) {
     return false;
   }
   PQsetClientEncoding(connection_, "UTF8");
+  // The server's notices are for its administrator, not for a designer's console.
+  PQsetNoticeProcessor(connection_, [](void*, const char*) {}, nullptr);
   try {
     // Messages the module never shows would only clutter standard error.
     run("SET client_min_messages = warning");
     readAccess();
+    ServerResult made = run(std::string("SELECT count(*) FROM pg_proc p WHERE p.pronamespace = "
+                                        "current_schema()::regnamespace AND p.proname = 'ov_sqlite_functions'"));
+    if (made.integer(0, 0) == 0 && !readOnly_) {
+      // Without them only the SQL that uses them fails; the project still opens.
+      PQclear(PQexec(connection_, (std::string("BEGIN;") + kSqliteFunctions + ";COMMIT").c_str()));
+      if (PQtransactionStatus(connection_) != PQTRANS_IDLE) PQclear(PQexec(connection_, "ROLLBACK"));
+    }
   } catch (const ComponentFailure& f) {
     failure = f;
     close();
@@ -197,7 +255,8 @@ void ServerSession::raise(pg_result* result) {
   throw ComponentFailure{number, message};
 }
 
-ServerResult ServerSession::execute(const std::string& sql, const std::vector<SqlValue>& values, bool several) {
+ServerResult ServerSession::execute(const std::string& sql, const std::vector<SqlValue>& values, bool several,
+                                    bool retried) {
   if (connection_ == nullptr) throw ComponentFailure{projectdb_error::kNotOpen, L"The database is not open."};
   // A connection lost earlier (the server restarted, the network came back) is made
   // again before the call rather than failing every call after.
@@ -222,8 +281,42 @@ ServerResult ServerSession::execute(const std::string& sql, const std::vector<Sq
   const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY;
   if (inside && PQtransactionStatus(connection_) != PQTRANS_IDLE)
     PQclear(PQexec(connection_, ok ? "RELEASE SAVEPOINT ov_call" : "ROLLBACK TO SAVEPOINT ov_call; RELEASE SAVEPOINT ov_call"));
+  if (!ok && !retried && keysFellBehind(result)) {
+    PQclear(result);
+    return execute(sql, values, several, true);
+  }
   if (!ok) raise(result);
   return ServerResult(result);
+}
+
+// A row given its key by the caller (as the host program's INSERTs and a copied
+// project do) leaves the table's key sequence behind, and the next key handed out may
+// be taken: SQLite's next key follows the highest, so the sequence is moved past the
+// highest key (never back) and the statement runs once more.
+bool ServerSession::keysFellBehind(pg_result* result) {
+  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+  const char* constraint = PQresultErrorField(result, PG_DIAG_CONSTRAINT_NAME);
+  const char* table = PQresultErrorField(result, PG_DIAG_TABLE_NAME);
+  if (state == nullptr || std::string(state) != "23505" || constraint == nullptr || table == nullptr) return false;
+  const std::string name = constraint;
+  if (name.size() < 5 || name.compare(name.size() - 5, 5, "_pkey") != 0) return false;
+  const std::string tableName = table;
+  try {
+    ServerResult key = run(std::string("SELECT a.attname FROM pg_index i JOIN pg_class c ON c.oid = i.indrelid JOIN "
+                                       "pg_attribute a ON a.attrelid = c.oid AND a.attnum = i.indkey[0] WHERE ") +
+                               kTablesHere + " AND c.relname = $1 AND i.indisprimary",
+                           {SqlValue{SqlValue::Kind::Text, 0, 0, tableName}});
+    if (key.rows() != 1) return false;
+    const std::string quotedTable = serverIdentifier(tableName);
+    ServerResult moved = run("SELECT setval(s, greatest((SELECT max(" + serverIdentifier(key.text(0, 0)) + ") FROM " +
+                                 quotedTable + "), pg_sequence_last_value(s), 1)) FROM (SELECT "
+                                 "pg_get_serial_sequence($1, $2)::regclass AS s) q WHERE s IS NOT NULL",
+                             {SqlValue{SqlValue::Kind::Text, 0, 0, quotedTable},
+                              SqlValue{SqlValue::Kind::Text, 0, 0, key.text(0, 0)}});
+    return moved.rows() == 1;
+  } catch (const ComponentFailure&) {
+    return false;
+  }
 }
 
 ServerResult ServerSession::run(const std::string& sql, const std::vector<SqlValue>& values) {
@@ -240,14 +333,15 @@ ServerResult ServerSession::runCaller(const std::string& sql, const std::vector<
                              L"the statement has " + std::to_wstring(translated.parameters) + L" parameters, " +
                                  std::to_wstring(values.size()) + L" values given"};
     try {
-      ServerResult result = execute(translated.text, values, values.empty() && translated.statements > 1);
+      ServerResult result =
+          execute(translated.text, values, values.empty() && (translated.statements > 1 || translated.addedStatements));
       if (translated.changesSchema) schemaChanged();
       return result;
     } catch (const ComponentFailure& failure) {
       if (translated.changesSchema) schemaChanged();
       // "does not exist" for a name another connection made after the names were read.
       const bool unknownName = failure.message.find(L"does not exist") != std::wstring::npos;
-      if (attempt > 0 || !unknownName) throw;
+      if (attempt > 0 || !unknownName) throw sqliteWords(failure, sql);
       schemaChanged();
     }
   }

@@ -91,7 +91,9 @@ class ServerSession {
   std::optional<IndexInfo> findIndex(const TableInfo& table, const std::string& name);
 
  private:
-  ServerResult execute(const std::string& sql, const std::vector<SqlValue>& values, bool translatedSchema);
+  ServerResult execute(const std::string& sql, const std::vector<SqlValue>& values, bool several,
+                       bool retried = false);
+  bool keysFellBehind(pg_result* result);
   [[noreturn]] void raise(pg_result* result);
   void readAccess();
 
