@@ -638,7 +638,7 @@ HRESULT ServerProjectDatabase::raw_Query(BSTR sql, VARIANT* rows, VARIANT_BOOL* 
       list.addText(kNewRecordMark);
       for (int c = 0; c < columns; ++c) {
         list.addText(names[static_cast<std::size_t>(c)]);
-        list.addValue(result->value(r, c));
+        if (FAILED(result->variant(r, c, list.append(), &texts))) throw std::bad_alloc();
       }
     }
     list.moveInto(*rows);

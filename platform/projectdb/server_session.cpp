@@ -125,7 +125,24 @@ SqlValue ServerResult::value(int row, int column) const {
 }
 
 HRESULT ServerResult::variant(int row, int column, VARIANT& out, BstrBatch* texts) const {
-  return variantFromSqlValue(value(row, column), out, texts);
+  // Texts, the most of a large answer, go from the result's buffer straight into their
+  // BSTRs; other kinds are few and small.
+  switch (PQftype(result_, column)) {
+    case kInt2: case kInt4: case kInt8: case kOid: case kBool: case kNumeric: case kFloat4: case kFloat8:
+      return variantFromSqlValue(value(row, column), out, texts);
+    default:
+      break;
+  }
+  if (PQgetisnull(result_, row, column)) {
+    out.vt = VT_NULL;
+    return S_OK;
+  }
+  BSTR text = bstrFromUtf8(PQgetvalue(result_, row, column),
+                           static_cast<std::size_t>(PQgetlength(result_, row, column)), texts);
+  if (text == nullptr) return E_OUTOFMEMORY;
+  out.vt = VT_BSTR;
+  out.bstrVal = text;
+  return S_OK;
 }
 
 std::int64_t ServerResult::integer(int row, int column) const {
