@@ -314,7 +314,7 @@ std::wstring raisedErrorText(const _com_error& raised, ProjectDatabase& db) {
 }
 
 // Opens the new, empty file and fills it; answers an error text or the empty text.
-std::wstring fillNewDatabase(ProjectDatabasePtr& db, const std::wstring& path) {
+std::wstring fillNewDatabase(ProjectDatabasePtr& db, const std::wstring& path, bool seed) {
   HRESULT hr = db.CreateInstance(CLSID_ProjectDatabase, nullptr, CLSCTX_ALL);
   if (FAILED(hr)) return L"The project database component is not available: " + comErrorMessage(hr);
   try {
@@ -327,7 +327,7 @@ std::wstring fillNewDatabase(ProjectDatabasePtr& db, const std::wstring& path) {
     if (!inTransaction) lastComponentError(*db, L"");
     std::wstring error = createProjectSchema(*db);
     if (!error.empty()) return error;
-    seedStandardCustomisation(db);
+    if (seed) seedStandardCustomisation(db);
     if (inTransaction && db->Execute(_bstr_t(L"COMMIT")) != VARIANT_TRUE)
       return L"Cannot store the new project database: " + lastComponentError(*db, L"no reason given");
     _variant_t ignored;
@@ -339,7 +339,7 @@ std::wstring fillNewDatabase(ProjectDatabasePtr& db, const std::wstring& path) {
 }
 
 // Answers the new file's path, or the empty text with the reason in `error`.
-std::wstring makeStandardProject(const std::wstring& folder, std::wstring& error) {
+std::wstring makeProject(const std::wstring& folder, const std::wstring& server, bool seed, std::wstring& error) {
   if (folder.empty()) {
     error = L"No folder was given for the new project.";
     return L"";
@@ -361,12 +361,17 @@ std::wstring makeStandardProject(const std::wstring& folder, std::wstring& error
     return L"";
   }
   // SQLite takes an empty file for an empty database; the component never creates one.
-  if (!std::ofstream(filePath(path), std::ios::binary)) {
-    error = L"Cannot create the file " + path + L".";
-    return L"";
+  // A project on a server has a file that names the server, and nothing else.
+  {
+    std::ofstream file(filePath(path), std::ios::binary);
+    if (!server.empty()) file << acutWideToUtf8(server) << "\n";
+    if (!file) {
+      error = L"Cannot create the file " + path + L".";
+      return L"";
+    }
   }
   ProjectDatabasePtr db;
-  error = fillNewDatabase(db, path);
+  error = fillNewDatabase(db, path, seed);
   if (error.empty()) return path;
   if (db) {
     try {
@@ -387,7 +392,14 @@ void seedStandardCustomisation(const ProjectDatabasePtr& db) { StandardProjectWr
 
 std::wstring createStandardProject(const std::wstring& folder, std::wstring* error) {
   std::wstring reason;
-  std::wstring path = makeStandardProject(folder, reason);
+  std::wstring path = makeProject(folder, L"", true, reason);
+  if (error) *error = reason;
+  return path;
+}
+
+std::wstring createProject(const std::wstring& folder, const std::wstring& server, bool seed, std::wstring* error) {
+  std::wstring reason;
+  std::wstring path = makeProject(folder, server, seed, reason);
   if (error) *error = reason;
   return path;
 }

@@ -39,6 +39,12 @@ ROWS = [
     ("project: update 3 columns", "BM_Project_UpdateThreeColumns_Record", "floor",
      "bench:BM_Project_UpdateThreeColumns_Sqlite", None),
     ("project: query 100k rows", "BM_Project_Query100k_Component", "floor", "bench:BM_Project_Scan100k_Sqlite", None),
+    ("server project: find by key", "BM_ProjectServer_FindByKey_Record", "floor",
+     "bench:BM_ProjectServer_FindByKey_Libpq", 2.0),
+    ("server project: update 3 columns", "BM_ProjectServer_UpdateThreeColumns_Record", "floor",
+     "bench:BM_ProjectServer_UpdateThreeColumns_Libpq", 2.0),
+    ("server project: query 100k rows", "BM_ProjectServer_Query100k_Component", "floor",
+     "bench:BM_ProjectServer_Scan100k_Libpq", 2.0),
 ]
 
 

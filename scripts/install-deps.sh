@@ -4,7 +4,7 @@
 # call it.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build g++ clang libgtest-dev libgmock-dev libbenchmark-dev libpq-dev postgresql
           libsqlite3-dev sqlite3 python3-ezdxf librsvg2-bin ccache libclang-rt-14-dev
           libwxgtk3.2-dev xvfb xauth)
 

@@ -25,6 +25,8 @@
 #include "arx/plugin_loader.h"
 #include "../gui/gui_entry.h"
 #include "db/project_seed.h"
+#include "frame/context.h"
+#include "projectdb/project_copy.h"
 #include "lisp/lisp_interpreter.h"
 #include "mfc/ui_script.h"
 #include "mfc/ui_terminal.h"
@@ -53,14 +55,34 @@ fs::path defaultModulePath(const char* argv0) {
   return (exe.parent_path() / ".." / "lib" / "libov_plumb.so").lexically_normal();
 }
 
-int makeProject(const std::string& folder) {
+// A new project, on a server or in a file, with the standard rows or with those of
+// another project copied row for row.
+int makeProject(const HostOptions& options) {
+  const std::string& folder = options.newProjectDir;
   std::wstring error;
-  std::wstring made = createStandardProject(acutUtf8ToWide(folder), &error);
+  std::wstring source;
+  if (!options.copyFrom.empty()) {
+    source = ovFindDatabaseFile(acutUtf8ToWide(options.copyFrom), L"ov_plumb");
+    if (source.empty()) {
+      complain("no project database in \"" + options.copyFrom + "\" to copy");
+      return 1;
+    }
+  }
+  std::wstring made =
+      createProject(acutUtf8ToWide(folder), acutUtf8ToWide(options.server), options.copyFrom.empty(), &error);
+  if (!made.empty() && !source.empty()) {
+    const long rows = copyProjectRows(acutWideToUtf8(source), acutWideToUtf8(made), error);
+    if (rows < 0) {
+      complain(L"cannot copy " + source + L": " + error);
+      return 1;
+    }
+    acedPrintText(L"Copied " + std::to_wstring(rows) + L" rows from " + source + L"\n");
+  }
   if (made.empty()) {
     complain(L"cannot create a project in \"" + acutUtf8ToWide(folder) + L"\": " + error);
     return 1;
   }
-  acedPrintText(L"Created " + made + L"\n");
+  acedPrintText(L"Created " + made + (options.server.empty() ? L"" : L" on its server") + L"\n");
   return 0;
 }
 
@@ -123,7 +145,7 @@ int main(int argc, char** argv) {
     std::fputs(acutWideToUtf8(uiAnswerFileHelp()).c_str(), stdout);
     return 0;
   }
-  if (!options.newProjectDir.empty()) return makeProject(options.newProjectDir);
+  if (!options.newProjectDir.empty()) return makeProject(options);
   if (options.gui && (options.repl || !options.uiFile.empty())) {
     complain("--gui answers dialogs and input in its window; it takes neither -i nor --ui");
     return 2;

@@ -29,6 +29,8 @@ const std::map<std::string, OptionRule>& rules() {
     t["--help-ui"] = OptionRule{Takes::kNothing, [](HostOptions& o, const std::string&) { o.helpUi = true; }};
     t["--ui"] = {Takes::kValue, [](HostOptions& o, const std::string& v) { o.uiFile = v; }};
     t["--new-project"] = {Takes::kValue, [](HostOptions& o, const std::string& v) { o.newProjectDir = v; }};
+    t["--server"] = {Takes::kValue, [](HostOptions& o, const std::string& v) { o.server = v; }};
+    t["--copy-project"] = {Takes::kValue, [](HostOptions& o, const std::string& v) { o.copyFrom = v; }};
     t["--load"] = {Takes::kValue, [](HostOptions& o, const std::string& v) { o.loads.push_back(v); }};
     t["--gui"] = {Takes::kNothing, [](HostOptions& o, const std::string&) { o.gui = true; }};
     t["--no-module"] = {Takes::kNothing, [](HostOptions& o, const std::string&) { o.noModule = true; }};
@@ -91,6 +93,10 @@ std::string hostUsage() {
          "                       dialogs as windows (needs a display)\n"
          "  --ui FILE            answer dialogs, boxes, prompts and input from FILE\n"
          "  --new-project DIR    create DIR with a new project database, then exit\n"
+         "  --server URI         with --new-project: keep the project on this PostgreSQL\n"
+         "                       server (postgresql://...); DIR gets a file naming it\n"
+         "  --copy-project FROM  with --new-project: fill the new project with the rows of\n"
+         "                       the project in folder FROM instead of the standard ones\n"
          "  --load PATH          load this plug-in too (repeatable); --no-module loads none\n"
          "  --no-module          do not load the plumbing module (../lib/libov_plumb.so)\n"
          "  -q, --quiet          no host banner (the module's own banner is still printed)\n"

@@ -11,6 +11,8 @@ struct HostOptions {
   std::vector<std::string> loads;     // --load, in order
   std::string uiFile;                 // --ui
   std::string newProjectDir;          // --new-project
+  std::string server;                 // --server: the new project's rows on this server
+  std::string copyFrom;               // --copy-project: the new project's rows from this one
   bool repl = false;                  // -i/--repl
   bool gui = false;                   // --gui
   bool noModule = false;              // --no-module

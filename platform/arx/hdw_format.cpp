@@ -398,8 +398,11 @@ OV_FOLD512_TARGET std::uint32_t crcByFolding512(std::uint32_t c, const unsigned 
     p += 64;
     size -= 64;
   }
-  return foldLanes(_mm512_extracti32x4_epi32(z0, 0), _mm512_extracti32x4_epi32(z0, 1),
-                   _mm512_extracti32x4_epi32(z0, 2), _mm512_extracti32x4_epi32(z0, 3), p, size);
+  // The lanes through memory: the lane-extract intrinsic starts from an undefined
+  // register, which GCC's unoptimised builds warn about.
+  alignas(64) __m128i lanes[4];
+  _mm512_store_si512(lanes, z0);
+  return foldLanes(lanes[0], lanes[1], lanes[2], lanes[3], p, size);
 }
 
 #undef OV_FOLD512_TARGET

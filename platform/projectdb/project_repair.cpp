@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include "arx/aced_print.h"
+#include "projectdb/server_session.h"
 
 namespace {
 
@@ -28,6 +29,20 @@ bool passesIntegrityCheck(sqlite3* db) {
 }  // namespace
 
 bool projectDatabaseRepair(const std::wstring& path, std::wstring& error) {
+  // A project on a server: the server rebuilds the indexes it found invalid.
+  if (const std::string uri = serverUriOfProjectFile(acutWideToUtf8(path)); !uri.empty()) {
+    ServerSession server;
+    ComponentFailure failure{0, {}};
+    try {
+      if (!server.connect(uri, failure)) throw failure;
+      server.reindex();
+      if (server.indexesValid()) return error.clear(), true;
+      error = L"the server still finds an index of the project's tables not valid";
+    } catch (const ComponentFailure& f) {
+      error = f.message;
+    }
+    return false;
+  }
   sqlite3* db = nullptr;
   // Without SQLITE_OPEN_CREATE a missing file stays missing.
   if (sqlite3_open_v2(acutWideToUtf8(path).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {

@@ -5,6 +5,6 @@
 #include <string>
 
 // Rebuilds what SQLite can rebuild of a damaged project file (its indexes, then the
-// file itself) and answers whether the file then passes the integrity check. A file
+// file itself; on a server, the indexes of the project's tables) and answers whether the file then passes the integrity check. A file
 // that is missing or not a database answers false with the reason; nothing is created.
 bool projectDatabaseRepair(const std::wstring& path, std::wstring& error);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "arx/aced_print.h"
+#include "projectdb/server_session.h"
 
 namespace {
 
@@ -27,9 +28,60 @@ using Statement = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
 
 }  // namespace
 
+ProjectSqlConnection::ProjectSqlConnection() = default;
 ProjectSqlConnection::~ProjectSqlConnection() { sqlite3_close(db_); }
 
+namespace {
+
+SqlValue serverValue(const SqlCell& cell) {
+  SqlValue v;
+  if (const auto* n = std::get_if<std::int64_t>(&cell)) v.kind = SqlValue::Kind::Integer, v.integer = *n;
+  else if (const auto* d = std::get_if<double>(&cell)) v.kind = SqlValue::Kind::Real, v.real = *d;
+  else if (const auto* s = std::get_if<std::wstring>(&cell)) v.kind = SqlValue::Kind::Text, v.bytes = acutWideToUtf8(*s);
+  return v;
+}
+
+SqlCell serverCell(const SqlValue& v) {
+  switch (v.kind) {
+    case SqlValue::Kind::Integer: return v.integer;
+    case SqlValue::Kind::Real: return v.real;
+    case SqlValue::Kind::Null: return std::monostate{};
+    default: return acutUtf8ToWide(v.bytes);
+  }
+}
+
+// One statement on the server, its rows into `rows` when given.
+bool runOnServer(ServerSession& server, const std::wstring& sql, const SqlRow& values, std::vector<SqlRow>* rows,
+                 std::wstring& error) {
+  if (translateForServer(acutWideToUtf8(sql), {}).statements > 1) return (error = L"one SQL statement at a time"), false;
+  std::vector<SqlValue> parameters;
+  for (const SqlCell& cell : values) parameters.push_back(serverValue(cell));
+  try {
+    ServerResult result = server.runCaller(acutWideToUtf8(sql), parameters, true);
+    if (rows == nullptr) return true;
+    rows->clear();
+    for (int r = 0; r < result.rows(); ++r) {
+      SqlRow& row = rows->emplace_back();
+      for (int c = 0; c < result.columns(); ++c) row.push_back(serverCell(result.value(r, c)));
+    }
+    return true;
+  } catch (const ComponentFailure& failure) {
+    error = failure.message;
+    return false;
+  }
+}
+
+}  // namespace
+
 bool ProjectSqlConnection::open(const std::string& path, std::wstring& error) {
+  if (const std::string uri = serverUriOfProjectFile(path); !uri.empty()) {
+    server_ = std::make_unique<ServerSession>();
+    ComponentFailure failure{0, {}};
+    if (server_->connect(uri, failure)) return true;
+    server_.reset();
+    error = failure.message;
+    return false;
+  }
   if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
     error = acutUtf8ToWide(db_ ? sqlite3_errmsg(db_) : "cannot open the project database");
     sqlite3_close(db_);
@@ -80,6 +132,7 @@ bool ProjectSqlConnection::bind(sqlite3_stmt* statement, const SqlRow& values) {
 
 bool ProjectSqlConnection::run(const std::wstring& sql, const SqlRow& values, std::vector<SqlRow>& rows,
                                std::wstring& error) {
+  if (server_) return runOnServer(*server_, sql, values, &rows, error);
   Statement statement(prepare(sql, values.size(), error), &sqlite3_finalize);
   if (statement == nullptr) return false;
   if (!bind(statement.get(), values)) return fail(error);
@@ -96,6 +149,21 @@ bool ProjectSqlConnection::run(const std::wstring& sql, const SqlRow& values, st
 bool ProjectSqlConnection::runEach(const std::wstring& sql, const std::vector<SqlRow>& valueRows,
                                    std::wstring& error) {
   if (valueRows.empty()) return true;
+  if (server_) {
+    // One transaction: every row or, on the first failure, none.
+    std::wstring ignored;
+    if (!runOnServer(*server_, L"BEGIN", {}, nullptr, error)) return false;
+    for (const SqlRow& values : valueRows) {
+      bool ok = values.size() == valueRows.front().size();
+      if (!ok) error = L"every row of values must have " + std::to_wstring(valueRows.front().size()) + L" values";
+      else ok = runOnServer(*server_, sql, values, nullptr, error);
+      if (!ok) {
+        runOnServer(*server_, L"ROLLBACK", {}, nullptr, ignored);
+        return false;
+      }
+    }
+    return runOnServer(*server_, L"COMMIT", {}, nullptr, error);
+  }
   Statement statement(prepare(sql, valueRows.front().size(), error), &sqlite3_finalize);
   if (statement == nullptr) return false;
   if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return fail(error);

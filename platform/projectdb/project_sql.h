@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
+class ServerSession;
 
 // A value of an SQL row: NULL, an integer, a real or a text.
 using SqlCell = std::variant<std::monostate, std::int64_t, double, std::wstring>;
@@ -16,13 +18,15 @@ using SqlRow = std::vector<SqlCell>;
 
 class ProjectSqlConnection {
  public:
-  ProjectSqlConnection() = default;
+  ProjectSqlConnection();
   ~ProjectSqlConnection();
   ProjectSqlConnection(const ProjectSqlConnection&) = delete;
   ProjectSqlConnection& operator=(const ProjectSqlConnection&) = delete;
 
   // Opens the file for reading and writing (WAL and the busy timeout let the
-  // connection stand beside the module's); false with the reason.
+  // connection stand beside the module's); false with the reason. A file naming a
+  // server connects to it, and the statements below are then SQLite's dialect
+  // translated for the server (server_dialect.h), with the same answers.
   bool open(const std::string& path, std::wstring& error);
   // Runs one statement with values bound to its "?" parameters in order and answers
   // its rows; false with SQLite's message.
@@ -30,6 +34,8 @@ class ProjectSqlConnection {
   // Runs the statement once for each list of values, prepared once, all in one
   // transaction: every row is written or, on the first failure, none.
   bool runEach(const std::wstring& sql, const std::vector<SqlRow>& valueRows, std::wstring& error);
+  // The file named a server.
+  bool onServer() const { return server_ != nullptr; }
 
  private:
   bool fail(std::wstring& error) const;
@@ -37,6 +43,7 @@ class ProjectSqlConnection {
   bool bind(sqlite3_stmt* statement, const SqlRow& values);
 
   sqlite3* db_ = nullptr;
+  std::unique_ptr<ServerSession> server_;
 };
 
 // Column c of a row as a number, a whole number or a text; fallback for NULL and

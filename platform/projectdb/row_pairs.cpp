@@ -115,3 +115,9 @@ std::vector<ColumnValue> pairsFromVariant(const VARIANT& pairs, const TableInfo&
   }
   return values;
 }
+
+void VariantArrayBuilder::addValue(const SqlValue& value) {
+  VARIANT& slot = next();
+  VariantInit(&slot);
+  if (FAILED(variantFromSqlValue(value, slot, texts_))) throw std::bad_alloc();
+}

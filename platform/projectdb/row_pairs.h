@@ -27,6 +27,14 @@ class VariantArrayBuilder {
   void addText(const std::wstring& text);
   // The value of a column of the statement's current row, as rows hand values out.
   void addColumn(sqlite3_stmt* statement, int column);
+  // A value held outside a statement, handed out as a column's would be.
+  void addValue(const SqlValue& value);
+  // The next element, VT_EMPTY, for a caller that writes a value into it in place.
+  VARIANT& append() {
+    VARIANT& slot = next();
+    VariantInit(&slot);
+    return slot;
+  }
   std::size_t size() const { return size_; }
   // Clears `out` and makes it VT_ARRAY | VT_VARIANT holding the elements added.
   void moveInto(VARIANT& out);

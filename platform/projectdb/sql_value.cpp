@@ -141,3 +141,22 @@ HRESULT variantFromColumn(sqlite3_stmt* statement, int column, VARIANT& out, Bst
       return S_OK;
   }
 }
+
+HRESULT variantFromSqlValue(const SqlValue& value, VARIANT& out, BstrBatch* texts) {
+  switch (value.kind) {
+    case SqlValue::Kind::Integer:
+      integerVariant(value.integer, out);
+      return S_OK;
+    case SqlValue::Kind::Real:
+      out.vt = VT_R8;
+      out.dblVal = value.real;
+      return S_OK;
+    case SqlValue::Kind::Text:
+    case SqlValue::Kind::Blob:
+      return textVariant(value.bytes.data(), value.bytes.size(), out, texts);
+    case SqlValue::Kind::Null:
+      break;
+  }
+  out.vt = VT_NULL;
+  return S_OK;
+}

@@ -38,3 +38,6 @@ HRESULT variantFromColumn(sqlite3_stmt* statement, int column, VARIANT& out, Bst
 // A BSTR of the UTF-8 text `bytes` (read as acutUtf8ToWide reads it), from `texts` when
 // one is given; null when memory runs out.
 BSTR bstrFromUtf8(const char* bytes, std::size_t size, BstrBatch* texts = nullptr);
+
+// A value held outside a statement as rows hand it out (see variantFromColumn).
+HRESULT variantFromSqlValue(const SqlValue& value, VARIANT& out, BstrBatch* texts = nullptr);

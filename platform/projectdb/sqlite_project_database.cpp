@@ -11,6 +11,7 @@
 
 #include "arx/aced_print.h"
 #include "projectdb/row_pairs.h"
+#include "projectdb/server_project_database.h"
 #include "projectdb/sql_value.h"
 
 namespace {
@@ -44,7 +45,8 @@ using OwnedStatement = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)
 IUnknown* SqliteProjectDatabase::create() { return new (std::nothrow) SqliteProjectDatabase(); }
 
 HRESULT registerProjectDatabaseClass() {
-  HRESULT hr = comRegisterClass(CLSID_ProjectDatabase, &SqliteProjectDatabase::create);
+  // The class looks at the file it opens: SQLite's, or one naming a server.
+  HRESULT hr = comRegisterClass(CLSID_ProjectDatabase, &createProjectDatabaseForFile);
   return FAILED(hr) ? hr : S_OK;
 }
 

@@ -24,6 +24,9 @@
 # - NAME.expected is the exact standard output, with the temporary folder's path
 #   written as $TMP. Standard error is not compared; it is shown when the test fails.
 #   With OV_WRITE_EXPECTED=1 in the environment the run's output becomes NAME.expected.
+# - With OV_TEST_SERVER in the environment (under with_server.sh), a setup making a
+#   project makes it on that server, in a new database of its own: the same script and
+#   expected output then check a project kept on a server.
 set -u
 
 ovhost=$1
@@ -47,6 +50,11 @@ setup=()
 setupLine=$(grep -m 1 -E '^;[[:space:]]*setup:' "$script" || true)
 if [ -n "$setupLine" ]; then
   eval "setup=(${setupLine#*setup:})"
+  if [ -n "${OV_TEST_SERVER:-}" ] && [[ " ${setup[*]} " == *" --new-project "* ]]; then
+    database="script_${name}_$$"
+    psql -q "$OV_TEST_SERVER" -c "CREATE DATABASE \"$database\"" >/dev/null || exit 1
+    setup+=(--server "postgresql://ov@/$database?${OV_TEST_SERVER#*\?}")
+  fi
   if ! (cd "$work" && TMPDIR="$work" "$ovhost" -q "${setup[@]}") >"$logs/setup" 2>&1; then
     echo "setup of the script failed:"
     cat "$logs/setup"
