@@ -46,7 +46,10 @@ class AcDbStubStore {
   }
 
  private:
-  static constexpr std::size_t kChunk = 1024;
+  // Small chunks (3.5 KB): a drawing closed and another opened reuse the freed heap
+  // instead of touching fresh pages; 1024-stub chunks made an open and save of 100,000
+  // pipes a third slower.
+  static constexpr std::size_t kChunk = 64;
   static std::uintptr_t address(const AcDbStub* stub) { return reinterpret_cast<std::uintptr_t>(stub); }
 
   std::vector<std::unique_ptr<AcDbStub[]>> chunks_;
