@@ -307,10 +307,16 @@ class NetworkBuilder {
       system.problem = L"more than one source: " + namePipes(sources);
     else if (sources.empty())
       system.problem = system.pipes.size() == 1 ? namePipes({pipes_[system.pipes[0]].key}) + L" is joined to nothing"
-                                                : std::wstring(L"no pipe is marked as the source");
+                                                : L"no pipe is marked as the source among " + namePipes(keysOf(system.pipes));
     else if (sourceNode(system.source) == kNoPipe)
       system.problem = namePipes(sources) + L" is marked as the source, but both its ends join other pipes";
     return system;
+  }
+
+  std::vector<int> keysOf(const std::vector<std::size_t>& pipes) const {
+    std::vector<int> keys;
+    for (std::size_t i : pipes) keys.push_back(pipes_[i].key);
+    return keys;
   }
 
   // The pipes left when ends that join nothing are taken away, again and again.
