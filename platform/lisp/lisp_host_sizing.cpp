@@ -18,7 +18,7 @@ LispValue real(double v) { return LispValue::real(v); }
 // A number as labels show it: at most two decimals, no trailing zeros.
 std::wstring number(double v) {
   wchar_t buffer[64];
-  std::swprintf(buffer, 64, L"%.2f", std::abs(v) < 0.005 ? 0.0 : v);
+  if (std::swprintf(buffer, 64, L"%.2f", std::abs(v) < 0.005 ? 0.0 : v) < 0) return std::to_wstring(v);
   std::wstring s = buffer;
   while (s.back() == L'0') s.pop_back();
   if (s.back() == L'.') s.pop_back();

@@ -15,9 +15,13 @@ const PipeSizeRow* sizeByKey(const PipeTypeData& type, int key) {
   return nullptr;
 }
 
+// The pipe's own sizing table; the type's first active one when it names none (or one
+// that is gone).
 const SizingTableRows* tableFor(const PipeTypeData& type, int key) {
   for (const SizingTableRows& t : type.tables)
-    if (key != 0 ? t.key == key : t.active) return &t;
+    if (key != 0 && t.key == key) return &t;
+  for (const SizingTableRows& t : type.tables)
+    if (t.active) return &t;
   return nullptr;
 }
 

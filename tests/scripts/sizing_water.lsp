@@ -6,8 +6,9 @@
 ;
 ; Fixture units become gpm through the seeded flush-tank lookup (1 -> 3.0, 3 -> 6.5,
 ; 4 -> 8.0, 6 -> 10.7) and sizes come from "Cold Water 8 FPS" (1/2" 5.8, 3/4" 12.1,
-; 1" 20.6 gpm): each lavatory branch 3 gpm, 1/2"; the closet's 6.5 gpm, 3/4"; pipe 2
-; carries 1 + 3 = 4 WSFU, 8 gpm, 3/4"; pipe 1 all 6 WSFU, 10.7 gpm, 3/4". The farthest
+; 1" 20.6 gpm): each lavatory branch 3 gpm, 1/2"; the closet's 6.5 gpm, 3/4" (its
+; row names a table that is gone); pipe 2 carries 1 + 3 = 4 WSFU, 8 gpm, and names
+; "Cold Water 5 FPS" (3/4" 7.5, 1" 12.9): 1"; pipe 1 all 6 WSFU, 10.7 gpm, 3/4". The farthest
 ; fixture is the closet's outlet: 240 + 26 (its branch is 24 across and 10 down) =
 ; 266 from the source.
 (ov_plumb-getLayer "LABEL" 1)
@@ -28,6 +29,8 @@
 (setq closet (pipe 6 '(240 0 100) '(240 24 90)))
 (foreach ix '(3 4 5) (fixture ix 2 1))
 (fixture 6 2 3)
+(host-sql "UPDATE tblPipe SET ixPipeSizingTable = 2 WHERE ixPipe = 2")
+(host-sql "UPDATE tblPipe SET ixPipeSizingTable = 99 WHERE ixPipe = 6")
 (plumb-setSource 1 T)
 (host-sql "UPDATE tblPipeLabel SET sLabelFormat = '$SIZE CW $TOTALFLOW ($FLOW) $SECTIONLENGTH of $TOTALLENGTH, $MAXZ' WHERE ixPipeType = 1")
 (setq schedule (plumb-sizeDrawing))
