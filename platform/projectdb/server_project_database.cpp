@@ -262,48 +262,6 @@ ServerProjectDatabase::~ServerProjectDatabase() = default;
 
 IUnknown* ServerProjectDatabase::create() { return new (std::nothrow) ServerProjectDatabase(); }
 
-HRESULT ServerProjectDatabase::QueryInterface(const IID& iid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  if (iid == IID_IUnknown || iid == IID_ProjectDatabase) {
-    *object = static_cast<ProjectDatabase*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG ServerProjectDatabase::AddRef() { return ++references_; }
-
-ULONG ServerProjectDatabase::Release() {
-  ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
-template <class Body>
-HRESULT ServerProjectDatabase::guarded(Body&& body) {
-  try {
-    return body();
-  } catch (const ComponentFailure& failure) {
-    return fail(failure);
-  } catch (const std::bad_alloc&) {
-    setError({projectdb_error::kSqlFailure, L"Out of memory."});
-    return E_OUTOFMEMORY;
-  }
-}
-
-void ServerProjectDatabase::setError(const ComponentFailure& failure) {
-  errorPending_ = true;
-  error_ = failure;
-}
-
-HRESULT ServerProjectDatabase::fail(const ComponentFailure& failure) {
-  setError(failure);
-  comSetErrorDescription(failure.message);
-  return DISP_E_EXCEPTION;
-}
-
 ServerCursor& ServerProjectDatabase::currentCursor() {
   if (!session_.isOpen()) throw ComponentFailure{projectdb_error::kNotOpen, L"The database is not open."};
   if (current_ == nullptr) throw ComponentFailure{projectdb_error::kTableNotFound, L"No table is selected."};
@@ -329,7 +287,7 @@ bool ServerProjectDatabase::openFile(BSTR path) {
   forgetCursors();
   projectNote_.clear();
   namedFileNote_.clear();
-  errorPending_ = false;
+  forgetError();
   const std::string uri = serverUriOfProjectFile(filePath(path));
   ComponentFailure failure{projectdb_error::kCannotOpen, L"'" + wide(filePath(path)) + L"' does not name a server."};
   if (!uri.empty() && session_.connect(uri, failure)) return true;
@@ -349,7 +307,7 @@ HRESULT ServerProjectDatabase::raw_OpenProjectDatabase(BSTR path, long, long, BS
       setError(failure);
     }
     if (!valid) {
-      if (!errorPending_)
+      if (!errorPending())
         setError({projectdb_error::kDamaged, L"An index of the project's tables on its server is not valid."});
       session_.close();
       answer = L"*REPAIR*";
@@ -595,23 +553,6 @@ HRESULT ServerProjectDatabase::raw_DeleteRecord(VARIANT* ignored) {
 }
 
 // --- errors ---
-
-HRESULT ServerProjectDatabase::raw_ReadLastError(long* code, BSTR* message) {
-  if (code == nullptr || message == nullptr) return E_POINTER;
-  BSTR text = SysAllocStringLen(errorPending_ ? error_.message.data() : L"",
-                                errorPending_ ? static_cast<UINT>(error_.message.size()) : 0);
-  if (text == nullptr) return E_OUTOFMEMORY;
-  *code = errorPending_ ? error_.code : 0;
-  *message = text;
-  errorPending_ = false;
-  return S_OK;
-}
-
-HRESULT ServerProjectDatabase::raw_HasError(VARIANT_BOOL* pending) {
-  if (pending == nullptr) return E_POINTER;
-  *pending = flag(errorPending_);
-  return S_OK;
-}
 
 // --- SQL text ---
 

@@ -11,24 +11,20 @@
 // - the caller's SQL is SQLite's dialect, translated (server_dialect.h).
 #pragma once
 
-#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "projectdb/open_projects.h"
-#include "projectdb/project_database.h"
+#include "projectdb/project_database_component.h"
 #include "projectdb/server_session.h"
 
 class ServerCursor;
 
-class ServerProjectDatabase final : public ProjectDatabase {
+class ServerProjectDatabase final : public ProjectDatabaseComponent {
  public:
   static IUnknown* create();
 
-  HRESULT QueryInterface(const IID& iid, void** object) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
 
   HRESULT raw_OpenProjectDatabase(BSTR path, long a, long b, BSTR* status) override;
   HRESULT raw_SelectTable(BSTR table, BSTR index) override;
@@ -39,8 +35,6 @@ class ServerProjectDatabase final : public ProjectDatabase {
   HRESULT raw_AddRecord(const VARIANT& pairs, long flags, VARIANT* row, VARIANT_BOOL* ok) override;
   HRESULT raw_CloseDatabase(VARIANT* ignored) override;
   HRESULT raw_DeleteRecord(VARIANT* ignored) override;
-  HRESULT raw_ReadLastError(long* code, BSTR* message) override;
-  HRESULT raw_HasError(VARIANT_BOOL* pending) override;
   HRESULT raw_UpdateRecord(const VARIANT& pairs, VARIANT* row, VARIANT_BOOL* ok) override;
   HRESULT raw_Seek(const VARIANT& k1, VARIANT* row, VARIANT_BOOL* found) override;
   HRESULT raw_Seek2(const VARIANT& k1, const VARIANT& k2, VARIANT* row, VARIANT_BOOL* found) override;
@@ -56,23 +50,16 @@ class ServerProjectDatabase final : public ProjectDatabase {
   ServerProjectDatabase();
   ~ServerProjectDatabase() override;
 
-  template <class Body>
-  HRESULT guarded(Body&& body);
-  HRESULT fail(const ComponentFailure& failure);
-  void setError(const ComponentFailure& failure);
   bool openFile(BSTR path);
   void forgetCursors();
   ServerCursor& currentCursor();
   HRESULT seekWith(const std::vector<const VARIANT*>& keys, VARIANT* row, VARIANT_BOOL* found);
 
-  std::atomic<ULONG> references_{1};
   ServerSession session_;
   OpenProjectNote projectNote_;
   OpenProjectNote namedFileNote_{true};
   std::map<std::string, std::unique_ptr<ServerCursor>> cursors_;  // by lower-case table name
   ServerCursor* current_ = nullptr;
-  bool errorPending_ = false;
-  ComponentFailure error_{0, {}};
 };
 
 // The class registered as CLSID_ProjectDatabase: it opens a project file with the

@@ -55,51 +55,7 @@ namespace {
 const bool registeredAtLoad = SUCCEEDED(registerProjectDatabaseClass());
 }  // namespace
 
-// --- IUnknown ---
-
-HRESULT SqliteProjectDatabase::QueryInterface(const IID& iid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  if (iid == IID_IUnknown || iid == IID_ProjectDatabase) {
-    *object = static_cast<ProjectDatabase*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG SqliteProjectDatabase::AddRef() { return ++references_; }
-
-ULONG SqliteProjectDatabase::Release() {
-  ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
 // --- failures ---
-
-template <class Body>
-HRESULT SqliteProjectDatabase::guarded(Body&& body) {
-  try {
-    return body();
-  } catch (const ComponentFailure& failure) {
-    return fail(failure);
-  } catch (const std::bad_alloc&) {
-    setError({projectdb_error::kSqlFailure, L"Out of memory."});
-    return E_OUTOFMEMORY;
-  }
-}
-
-void SqliteProjectDatabase::setError(const ComponentFailure& failure) {
-  errorPending_ = true;
-  error_ = failure;
-}
-
-HRESULT SqliteProjectDatabase::fail(const ComponentFailure& failure) {
-  setError(failure);
-  comSetErrorDescription(failure.message);
-  return DISP_E_EXCEPTION;
-}
 
 void SqliteProjectDatabase::requireOpen() const {
   if (!session_.isOpen()) throw ComponentFailure{projectdb_error::kNotOpen, L"The database is not open."};
@@ -128,7 +84,7 @@ SqliteSession::OpenResult SqliteProjectDatabase::openFile(BSTR path) {
   forgetCursors();
   projectNote_.clear();
   namedFileNote_.clear();
-  errorPending_ = false;
+  forgetError();
   ComponentFailure failure{0, {}};
   SqliteSession::OpenResult result = session_.open(filePath(path), failure);
   if (result != SqliteSession::OpenResult::Opened) setError(failure);
@@ -403,23 +359,6 @@ HRESULT SqliteProjectDatabase::raw_DeleteRecord(VARIANT* ignored) {
 }
 
 // --- errors ---
-
-HRESULT SqliteProjectDatabase::raw_ReadLastError(long* code, BSTR* message) {
-  if (code == nullptr || message == nullptr) return E_POINTER;
-  BSTR text = SysAllocStringLen(errorPending_ ? error_.message.data() : L"",
-                                errorPending_ ? static_cast<UINT>(error_.message.size()) : 0);
-  if (text == nullptr) return E_OUTOFMEMORY;
-  *code = errorPending_ ? error_.code : 0;
-  *message = text;
-  errorPending_ = false;
-  return S_OK;
-}
-
-HRESULT SqliteProjectDatabase::raw_HasError(VARIANT_BOOL* pending) {
-  if (pending == nullptr) return E_POINTER;
-  *pending = flag(errorPending_);
-  return S_OK;
-}
 
 // --- SQL text ---
 

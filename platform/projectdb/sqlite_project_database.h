@@ -2,14 +2,13 @@
 // CLSID_ProjectDatabase. Only CoCreateInstance reaches it; the module sees the interface.
 #pragma once
 
-#include <atomic>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "projectdb/open_projects.h"
 #include "projectdb/component_failure.h"
-#include "projectdb/project_database.h"
+#include "projectdb/project_database_component.h"
 #include "projectdb/sqlite_session.h"
 #include "projectdb/table_cursor.h"
 
@@ -31,14 +30,11 @@
 //   prepared statements are kept between calls and looked at again when the schema
 //   changed, whoever changed it.
 // - One component is used by one thread at a time.
-class SqliteProjectDatabase final : public ProjectDatabase {
+class SqliteProjectDatabase final : public ProjectDatabaseComponent {
  public:
   // A new object holding one reference, as the class factory answers it.
   static IUnknown* create();
 
-  HRESULT QueryInterface(const IID& iid, void** object) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
 
   HRESULT raw_OpenProjectDatabase(BSTR path, long a, long b, BSTR* status) override;
   HRESULT raw_SelectTable(BSTR table, BSTR index) override;
@@ -49,8 +45,6 @@ class SqliteProjectDatabase final : public ProjectDatabase {
   HRESULT raw_AddRecord(const VARIANT& pairs, long flags, VARIANT* row, VARIANT_BOOL* ok) override;
   HRESULT raw_CloseDatabase(VARIANT* ignored) override;
   HRESULT raw_DeleteRecord(VARIANT* ignored) override;
-  HRESULT raw_ReadLastError(long* code, BSTR* message) override;
-  HRESULT raw_HasError(VARIANT_BOOL* pending) override;
   HRESULT raw_UpdateRecord(const VARIANT& pairs, VARIANT* row, VARIANT_BOOL* ok) override;
   HRESULT raw_Seek(const VARIANT& k1, VARIANT* row, VARIANT_BOOL* found) override;
   HRESULT raw_Seek2(const VARIANT& k1, const VARIANT& k2, VARIANT* row, VARIANT_BOOL* found) override;
@@ -66,10 +60,6 @@ class SqliteProjectDatabase final : public ProjectDatabase {
   SqliteProjectDatabase() = default;
   ~SqliteProjectDatabase() override = default;
 
-  template <class Body>
-  HRESULT guarded(Body&& body);
-  HRESULT fail(const ComponentFailure& failure);
-  void setError(const ComponentFailure& failure);
 
   SqliteSession::OpenResult openFile(BSTR path);
   void forgetCursors();
@@ -82,12 +72,9 @@ class SqliteProjectDatabase final : public ProjectDatabase {
   // After caller SQL: a transaction it ended may have rolled a schema change back.
   void noteTransactionEnd(bool wasInTransaction);
 
-  std::atomic<ULONG> references_{1};
   SqliteSession session_;
   OpenProjectNote projectNote_;       // while open as a project
   OpenProjectNote namedFileNote_{true};  // while open by name (OpenDatabase)
   std::map<std::string, TableCursor> cursors_;  // by lower-case table name
   TableCursor* current_ = nullptr;
-  bool errorPending_ = false;
-  ComponentFailure error_{0, {}};
 };
