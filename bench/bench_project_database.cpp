@@ -13,29 +13,11 @@
 #include "db/project_schema.h"
 #include "db/tblPipeType.h"
 #include "projectdb/project_database.h"
+#include "bench_project_rows.h"
 
 namespace {
 
-constexpr int kRows = 100000;
-
-// The row the direct statements read into, as the record holds it.
-struct TypeRow {
-  std::int64_t key = 0;
-  std::wstring name;
-  std::wstring shortName;
-  std::int64_t sortOrder = 0;
-  bool reversed = false;
-  std::int64_t elbow = 0;
-  std::int64_t tee = 0;
-  bool fittingTicks = false;
-  std::int64_t labelLocation = 0;
-  bool hidePipe = false;
-  std::int64_t masterDatabase = 0;
-  std::int64_t masterIndex = 0;
-};
-
-// Keys spread over the table in a repeatable order.
-std::int32_t keyAt(std::int64_t i) { return static_cast<std::int32_t>((i * 7919) % kRows) + 1; }
+using namespace bench_project;
 
 // One project file with kRows pipe types, made once for every benchmark.
 class BenchProject {
@@ -120,12 +102,7 @@ void readTypeRow(sqlite3_stmt* statement, TypeRow& row) {
 
 // ---- Find by key ----
 
-void BM_Project_FindByKey_Record(benchmark::State& state) {
-  tblPipeType type(BenchProject::instance().component(), false);
-  std::int64_t i = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(type.Find(keyAt(i++)));
-  state.SetItemsProcessed(state.iterations());
-}
+void BM_Project_FindByKey_Record(benchmark::State& state) { findByKey(state, BenchProject::instance().component()); }
 BENCHMARK(BM_Project_FindByKey_Record);
 
 void BM_Project_FindByKey_Sqlite(benchmark::State& state) {
@@ -147,20 +124,7 @@ BENCHMARK(BM_Project_FindByKey_Sqlite);
 
 // ---- Update of three columns: read the row, change three columns, read it back ----
 
-void BM_Project_UpdateThreeColumns_Record(benchmark::State& state) {
-  tblPipeType type(BenchProject::instance().component(), false);
-  std::int64_t i = 0;
-  for (auto _ : state) {
-    type.Find(keyAt(i));
-    type.Edit();
-    type.set_sShortName(L"S" + std::to_wstring(i % 89));
-    type.set_iElbow(static_cast<std::int32_t>(i % 3));
-    type.set_bFittingTicks(i % 2 == 0);
-    type.Update();
-    ++i;
-  }
-  state.SetItemsProcessed(state.iterations());
-}
+void BM_Project_UpdateThreeColumns_Record(benchmark::State& state) { updateThreeColumns(state, BenchProject::instance().component()); }
 BENCHMARK(BM_Project_UpdateThreeColumns_Record);
 
 void BM_Project_UpdateThreeColumns_Sqlite(benchmark::State& state) {
@@ -200,22 +164,7 @@ BENCHMARK(BM_Project_UpdateThreeColumns_Sqlite);
 
 // ---- Reading 100,000 rows ----
 
-void BM_Project_Query100k_Component(benchmark::State& state) {
-  const ProjectDatabasePtr& db = BenchProject::instance().component();
-  _bstr_t sql(L"SELECT * FROM tblPipeType");
-  std::size_t elements = 0;
-  for (auto _ : state) {
-    _variant_t rows;
-    VARIANT_BOOL ok = VARIANT_FALSE;
-    db->Query(sql, &rows, &ok);
-    LONG upper = 0;
-    SafeArrayGetUBound(rows.parray, 1, &upper);
-    elements = static_cast<std::size_t>(upper) + 1;
-    benchmark::DoNotOptimize(elements);
-  }
-  state.SetItemsProcessed(state.iterations() * kRows);
-  state.counters["elements"] = static_cast<double>(elements);
-}
+void BM_Project_Query100k_Component(benchmark::State& state) { queryAll(state, BenchProject::instance().component()); }
 BENCHMARK(BM_Project_Query100k_Component)->Unit(benchmark::kMillisecond);
 
 void BM_Project_Scan100k_Record(benchmark::State& state) {

@@ -14,19 +14,11 @@
 #include "db/project_seed.h"
 #include "db/tblPipeType.h"
 #include "projectdb/project_database.h"
+#include "bench_project_rows.h"
 
 namespace {
 
-constexpr int kRows = 100000;
-
-std::int32_t keyAt(std::int64_t i) { return static_cast<std::int32_t>((i * 7919) % kRows) + 1; }
-
-struct TypeRow {
-  std::int64_t key = 0;
-  std::wstring name, shortName;
-  std::int64_t sortOrder = 0, elbow = 0, tee = 0, labelLocation = 0, masterDatabase = 0, masterIndex = 0;
-  bool reversed = false, fittingTicks = false, hidePipe = false;
-};
+using namespace bench_project;
 
 // A row of SELECT * as a caller keeps it: numbers parsed, texts widened.
 void readTypeRow(PGresult* r, int i, TypeRow& row) {
@@ -108,11 +100,7 @@ PGresult* selectByKey(PGconn* db, std::int32_t key) {
 }
 
 void BM_ProjectServer_FindByKey_Record(benchmark::State& state) {
-  if (skipped(state)) return;
-  tblPipeType type(ServerBenchProject::instance().component(), false);
-  std::int64_t i = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(type.Find(keyAt(i++)));
-  state.SetItemsProcessed(state.iterations());
+  if (!skipped(state)) findByKey(state, ServerBenchProject::instance().component());
 }
 BENCHMARK(BM_ProjectServer_FindByKey_Record);
 
@@ -132,19 +120,7 @@ void BM_ProjectServer_FindByKey_Libpq(benchmark::State& state) {
 BENCHMARK(BM_ProjectServer_FindByKey_Libpq);
 
 void BM_ProjectServer_UpdateThreeColumns_Record(benchmark::State& state) {
-  if (skipped(state)) return;
-  tblPipeType type(ServerBenchProject::instance().component(), false);
-  std::int64_t i = 0;
-  for (auto _ : state) {
-    type.Find(keyAt(i));
-    type.Edit();
-    type.set_sShortName(L"S" + std::to_wstring(i % 89));
-    type.set_iElbow(static_cast<std::int32_t>(i % 3));
-    type.set_bFittingTicks(i % 2 == 0);
-    type.Update();
-    ++i;
-  }
-  state.SetItemsProcessed(state.iterations());
+  if (!skipped(state)) updateThreeColumns(state, ServerBenchProject::instance().component());
 }
 BENCHMARK(BM_ProjectServer_UpdateThreeColumns_Record);
 
@@ -178,19 +154,7 @@ void BM_ProjectServer_UpdateThreeColumns_Libpq(benchmark::State& state) {
 BENCHMARK(BM_ProjectServer_UpdateThreeColumns_Libpq);
 
 void BM_ProjectServer_Query100k_Component(benchmark::State& state) {
-  if (skipped(state)) return;
-  const ProjectDatabasePtr& db = ServerBenchProject::instance().component();
-  _bstr_t sql(L"SELECT * FROM tblPipeType");
-  std::size_t elements = 0;
-  for (auto _ : state) {
-    _variant_t rows;
-    VARIANT_BOOL ok = VARIANT_FALSE;
-    db->Query(sql, &rows, &ok);
-    elements = ok ? rows.parray->rgsabound[0].cElements : 0;
-    benchmark::DoNotOptimize(elements);
-  }
-  state.SetItemsProcessed(state.iterations() * kRows);
-  state.counters["elements"] = static_cast<double>(elements);
+  if (!skipped(state)) queryAll(state, ServerBenchProject::instance().component());
 }
 BENCHMARK(BM_ProjectServer_Query100k_Component)->Unit(benchmark::kMillisecond);
 
